@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+
+namespace quorvel::platform {
+
+// The services of one Windows environment. Every engine object is handed the machine it works
+// on; nothing reaches the operating system any other way.
+class Machine {
+public:
+    virtual ~Machine() = default;
+
+    virtual Registry& registry() = 0;
+    virtual FileSystem& fileSystem() = 0;
+    virtual Environment& environment() = 0;
+
+    // Where the machine lives, for people (the prefix folder on Linux).
+    virtual std::string displayName() const = 0;
+};
+
+}  // namespace quorvel::platform
