@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::core {
+
+// The texts of the user's language file with English as fallback, looked up by message number.
+// Reloading replaces both lists at once; a reader never sees a partly loaded table.
+class LanguageTable {
+public:
+    struct Lists {
+        std::vector<std::string> selected;  // normalised "ID=text" lines of the user's file
+        std::vector<std::string> english;   // the same of languages/english.lng
+    };
+
+    LanguageTable() : lists_(std::make_shared<const Lists>()) {}
+
+    // Loads languages/english.lng and languages/<fileName> from programDir (missing files leave
+    // their list empty).
+    void load(const std::filesystem::path& programDir, std::string_view fileName);
+    void replace(Lists lists);
+    std::shared_ptr<const Lists> lists() const;
+
+    // The text of message id: "%s2" replaced by second, then "%s" by first, "&" doubled, leading
+    // blanks and control characters removed. Empty when neither list has the id.
+    std::string LangText(int id, std::string_view first = {}, std::string_view second = {}) const;
+
+private:
+    mutable std::mutex mutex_;
+    std::shared_ptr<const Lists> lists_;
+};
+
+}  // namespace quorvel::core
