@@ -40,6 +40,9 @@ struct TGlobalVars {
 
     // The program's own folder (languages/, data/, skins/, settings.ini): a host path.
     std::filesystem::path ProgramDir;
+    // The same folder as programs on the machine name it, with a trailing backslash. Wine shows
+    // the host's root folder as drive Z:, so /opt/quorvel/bin is Z:\opt\quorvel\bin\.
+    std::string ProgramFolder;
 };
 
 }  // namespace quorvel::core
