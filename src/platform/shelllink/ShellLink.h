@@ -33,6 +33,7 @@ inline constexpr std::uint32_t SpecialFolder = 0xA0000005;
 inline constexpr std::uint32_t Darwin = 0xA0000006;
 inline constexpr std::uint32_t IconEnvironment = 0xA0000007;
 inline constexpr std::uint32_t KnownFolder = 0xA000000B;
+inline constexpr std::uint32_t VistaIdList = 0xA000000C;
 }  // namespace linkblock
 
 // ShowWindow numbers a shortcut may carry.
@@ -121,8 +122,9 @@ struct ShellLink {
     std::string idListPath() const;
 
     // Points the link at another file system target (IShellLink::SetPath): new location
-    // information; the ID list and the blocks that described the old target (environment,
-    // special and known folder, installer id) are dropped, everything else is kept.
+    // information; what described the old target is dropped (the ID list, the relative path,
+    // the target's attributes, times and size, and the environment, tracker, special folder,
+    // known folder, installer and alternate ID list blocks); everything else is kept.
     void setTarget(const std::string& windowsPath);
 
     const LinkExtraBlock* findBlock(std::uint32_t signature) const;
