@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -29,8 +30,9 @@ struct CompressedLines {
 
 // The payload of container bytes. Fails (ErrorCode::InvalidData) when the bytes are shorter than
 // two, the zlib header or data is bad, the stream is truncated, junk follows the stream, or the
-// payload exceeds kMaxContainerPayload.
-platform::Result<std::string> InflateContainer(std::string_view containerBytes);
+// payload exceeds maxPayload.
+platform::Result<std::string> InflateContainer(std::string_view containerBytes,
+                                               std::size_t maxPayload = kMaxContainerPayload);
 
 // Payload text split into lines at CR LF, LF or CR; a final line end adds no empty line.
 std::vector<std::string> SplitPayloadLines(std::string_view payload);

@@ -1,0 +1,168 @@
+#include "core/formats/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/formats/ProfileFile.h"
+#include "support/TempDir.h"
+
+namespace quorvel::core {
+namespace {
+
+using testing::TempDir;
+
+TEST(IniFileRead, NamesAreCaseInsensitiveAndTheFirstMatchWins) {
+    const IniFile ini = IniFile::parse(
+        "[Portable]\r\nType=1\r\ntype=2\r\nDataPath = D:\\Data \r\n"
+        "[PORTABLE]\r\nType=3\r\nOther=x\r\n");
+    EXPECT_EQ(ini.readString("portable", "TYPE"), "1");
+    EXPECT_EQ(ini.readString("  Portable ", " type "), "1");
+    EXPECT_EQ(ini.readString("Portable", "DataPath"), "D:\\Data");
+    // Keys of a later section of the same name are not seen.
+    EXPECT_FALSE(ini.valueExists("portable", "Other"));
+    EXPECT_EQ(ini.readString("portable", "Other", "dflt"), "dflt");
+    EXPECT_EQ(ini.readString("Missing", "Type", "dflt"), "dflt");
+}
+
+TEST(IniFileRead, QuotesCommentsAndBlanks) {
+    const IniFile ini = IniFile::parse(
+        "; comment=not a key\n[s]\n  a = \"  spaced  \" \nb='x'\nc=\"\nd=\"x'\n;e=1\nf=\n");
+    EXPECT_EQ(ini.readString("s", "a"), "  spaced  ");
+    EXPECT_EQ(ini.readString("s", "b"), "x");
+    EXPECT_EQ(ini.readString("s", "c"), "\"");
+    EXPECT_EQ(ini.readString("s", "d"), "\"x'");
+    EXPECT_FALSE(ini.valueExists("s", ";e"));
+    EXPECT_FALSE(ini.valueExists("s", "e"));
+    EXPECT_TRUE(ini.valueExists("s", "f"));
+    EXPECT_EQ(ini.readString("s", "f", "dflt"), "");
+}
+
+TEST(IniFileRead, IntegersAndBooleansAsTheProfileFunctionsParseThem) {
+    const IniFile ini = IniFile::parse(
+        "[n]\nplain=42\nneg=-17\nplus=+8\ntail=12abc\nword=abc\nempty=\nquoted=\"5\"\n"
+        "big=4294967297\nzero=0\ntwo=2\n");
+    EXPECT_EQ(ini.readInteger("n", "plain", 9), 42);
+    EXPECT_EQ(ini.readInteger("n", "neg", 9), -17);
+    EXPECT_EQ(ini.readInteger("n", "plus", 9), 8);
+    EXPECT_EQ(ini.readInteger("n", "tail", 9), 12);
+    EXPECT_EQ(ini.readInteger("n", "word", 9), 0);
+    EXPECT_EQ(ini.readInteger("n", "empty", 9), 9);
+    EXPECT_EQ(ini.readInteger("n", "missing", 9), 9);
+    EXPECT_EQ(ini.readInteger("n", "quoted", 9), 5);
+    EXPECT_EQ(ini.readInteger("n", "big", 9), 1);  // wraps at 32 bits, never overflows
+    EXPECT_FALSE(ini.readBool("n", "zero", true));
+    EXPECT_TRUE(ini.readBool("n", "two", false));
+    EXPECT_FALSE(ini.readBool("n", "word", true));
+    EXPECT_TRUE(ini.readBool("n", "missing", true));
+}
+
+TEST(IniFileRead, SectionNamesAndValuesInFileOrder) {
+    const IniFile ini = IniFile::parse(
+        "top=ignored\n[46000.5]\nType=29001\n29601=46000.51\n\n; note\n[]\nx=1\n"
+        "[Folders]\nb=C:\\B\na=\"C:\\A\"\nnovalue\n[46000.4]\nType=11001\n");
+    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"46000.5", "Folders", "46000.4"}));
+    const auto values = ini.sectionValues("folders");
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0], (IniFile::KeyValue{"b", "C:\\B"}));
+    EXPECT_EQ(values[1], (IniFile::KeyValue{"a", "C:\\A"}));
+    EXPECT_EQ(ini.keyNames("46000.5"), (std::vector<std::string>{"Type", "29601"}));
+    EXPECT_TRUE(ini.sectionValues("none").empty());
+}
+
+TEST(IniFileWrite, UpdatesInPlaceAndKeepsEveryOtherLineByteForByte) {
+    const std::string text =
+        "; backups\r\n[A]\r\n  Key = old ; not a comment\r\nkeep=1\r\n\r\n[B]\r\nx=y\r\n";
+    IniFile ini = IniFile::parse(text);
+    EXPECT_EQ(ini.serialize(), text);  // unchanged text survives exactly
+    ini.writeString("a", "KEY", "new");
+    EXPECT_EQ(ini.serialize(), "; backups\r\n[A]\r\nKey=new\r\nkeep=1\r\n\r\n[B]\r\nx=y\r\n");
+    EXPECT_EQ(ini.readString("A", "key"), "new");
+}
+
+TEST(IniFileWrite, MissingKeyGoesToTheEndOfItsSectionAndMissingSectionToTheEnd) {
+    IniFile ini = IniFile::parse("[A]\nk=1\n\n[B]\nx=y");
+    ini.writeString("A", "added", "2");
+    ini.writeInteger("C", "n", -5);
+    ini.writeBool("B", "flag", true);
+    EXPECT_EQ(ini.serialize(), "[A]\nk=1\nadded=2\n\n[B]\nx=y\nflag=1\n[C]\nn=-5\n");
+    EXPECT_EQ(ini.readInteger("c", "N", 0), -5);
+    EXPECT_FALSE(ini.usesCrLf());
+}
+
+TEST(IniFileWrite, NewFilesUseCrLfAndValuesCannotInjectLines) {
+    IniFile ini;
+    ini.writeString("Folder3", "LongName", "C:\\odd\r\n[Injected]\nname");
+    EXPECT_TRUE(ini.usesCrLf());
+    EXPECT_EQ(ini.sectionNames(), std::vector<std::string>{"Folder3"});
+    EXPECT_EQ(ini.serialize(), "[Folder3]\r\nLongName=C:\\odd  [Injected] name\r\n");
+}
+
+TEST(IniFileWrite, EraseSectionAndKey) {
+    IniFile ini = IniFile::parse("[A]\nk=1\nk=2\nj=3\n[B]\nx=1\n[a]\nk=9\n[C]\n");
+    EXPECT_TRUE(ini.eraseKey("A", "K"));
+    EXPECT_FALSE(ini.valueExists("A", "k"));
+    EXPECT_EQ(ini.readString("A", "j"), "3");
+    EXPECT_FALSE(ini.eraseKey("A", "k"));
+    EXPECT_FALSE(ini.eraseKey("Z", "k"));
+
+    EXPECT_TRUE(ini.eraseSection("a"));  // both sections named A go
+    EXPECT_EQ(ini.serialize(), "[B]\nx=1\n[C]\n");
+    EXPECT_FALSE(ini.eraseSection("A"));
+}
+
+TEST(IniFileDamaged, JunkNeverFailsAndKeepsWhatItCan) {
+    std::string junk = "[ok]\nv=1\n";
+    for (int i = 0; i < 256; ++i)
+        junk.push_back(static_cast<char>(i));
+    junk += "\n[\n[half\n=novalue\n]]\n[tail]\rcr=only\rlast=1";
+    IniFile ini = IniFile::parse(junk);
+    EXPECT_EQ(ini.serialize(), junk);
+    EXPECT_EQ(ini.readString("ok", "v"), "1");
+    EXPECT_EQ(ini.readString("tail", "cr"), "only");
+    EXPECT_EQ(ini.readString("tail", "last"), "1");  // no newline at the end
+
+    ini.writeString("tail", "new", "2");  // the unterminated last line gets a line end first
+    EXPECT_EQ(ini.readString("tail", "last"), "1");
+    EXPECT_EQ(ini.readString("tail", "new"), "2");
+}
+
+TEST(IniFileDamaged, ByteOrderMarkIsKeptButNotPartOfTheFirstSection) {
+    const std::string text = "\xEF\xBB\xBF[Portable]\r\nType=1\r\n";
+    IniFile ini = IniFile::parse(text);
+    EXPECT_TRUE(ini.readBool("Portable", "Type", false));
+    EXPECT_EQ(ini.serialize(), text);
+}
+
+TEST(IniFileFiles, HostFileRoundTripAndWriteThrough) {
+    TempDir dir;
+    const auto path = dir.path() / "index.ini";
+    ProfileFile index(path);
+    EXPECT_EQ(index.readString("s", "k", "none"), "none");  // missing file reads as empty
+    ASSERT_TRUE(index.writeString("46000.5", "Type", "29001"));
+    ASSERT_TRUE(index.writeString("46000.5", "29601", "46000.51"));
+
+    // A second object sees each write at once.
+    ProfileFile other(path);
+    EXPECT_EQ(other.readInteger("46000.5", "type", 0), 29001);
+    ASSERT_TRUE(other.eraseKey("46000.5", "29601"));
+    EXPECT_FALSE(index.valueExists("46000.5", "29601"));
+
+    auto loaded = IniFile::load(path);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->serialize(), "[46000.5]\r\nType=29001\r\n");
+    ASSERT_TRUE(index.eraseSection("46000.5"));
+    EXPECT_TRUE(index.sectionNames().empty());
+    EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path(), path);  // no temp left
+}
+
+TEST(IniFileFiles, UnreadableFileIsNotOverwritten) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "settings.ini");  // a folder, not a file
+    ProfileFile ini(dir.path() / "settings.ini");
+    EXPECT_FALSE(ini.writeString("s", "k", "v"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "settings.ini"));
+}
+
+}  // namespace
+}  // namespace quorvel::core
