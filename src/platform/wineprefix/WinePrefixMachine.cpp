@@ -1,0 +1,44 @@
+#include "platform/wineprefix/WinePrefixMachine.h"
+
+#include <system_error>
+
+#include "platform/wineprefix/WineServer.h"
+
+namespace quorvel::platform::wineprefix {
+
+bool isWinePrefix(const std::filesystem::path& folder) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(folder / "system.reg", ec) ||
+           std::filesystem::is_directory(folder / "drive_c", ec);
+}
+
+Result<std::unique_ptr<WinePrefixMachine>> WinePrefixMachine::open(
+    const std::filesystem::path& prefix) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(prefix, ec))
+        return Status(ErrorCode::PathNotFound,
+                      "The folder \"" + prefix.string() + "\" does not exist.");
+    if (!isWinePrefix(prefix))
+        return Status(ErrorCode::BadFormat, "The folder \"" + prefix.string() +
+                                                "\" is not a Wine prefix: it has neither "
+                                                "system.reg nor drive_c.");
+    const auto absolute = std::filesystem::absolute(prefix, ec);
+    auto folder = ec ? prefix : absolute.lexically_normal();
+    if (!folder.has_filename() && folder.has_parent_path()) folder = folder.parent_path();
+    auto registry = WineRegistry::open(folder);
+    if (!registry) return registry.status();
+    return std::unique_ptr<WinePrefixMachine>(
+        new WinePrefixMachine(folder, std::move(registry).value()));
+}
+
+WinePrefixMachine::WinePrefixMachine(std::filesystem::path prefix,
+                                     std::unique_ptr<WineRegistry> registry)
+    : prefix_(std::move(prefix)), registry_(std::move(registry)), fileSystem_(prefix_) {
+    environment_ = std::make_unique<WineEnvironment>(*registry_, fileSystem_);
+}
+
+bool WinePrefixMachine::isServerRunning() const {
+    return WineServer::isRunning(prefix_);
+}
+
+}  // namespace quorvel::platform::wineprefix
