@@ -1,0 +1,149 @@
+#include <cctype>
+#include <string>
+
+#include "registry/RegChecks.h"
+
+namespace quorvel::registry {
+
+namespace {
+
+using platform::RootKey;
+constexpr RootKey kClasses = RootKey::ClassesRoot;
+
+bool IsLocaleNumber(std::string_view name) {
+    if (name.empty()) return false;
+    for (char c : name) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+void CheckClass(ScanRun& run, const std::string& clsid) {
+    const std::string classPath = "\\CLSID\\" + clsid;
+
+    const std::string iconPath = classPath + "\\DefaultIcon";
+    if (auto icon = run.open(kClasses, iconPath)) {
+        const std::string value = ScanRun::defaultValue(*icon);
+        if (value.empty()) {
+            run.add(kClasses, iconPath, "", "", run.message(11044), DeleteKey);
+        } else if (!run.serverPathExists(value)) {
+            run.add(kClasses, iconPath, "", value, run.message(11046, value), DeleteKey);
+        }
+    }
+
+    struct Server {
+        const char* name;
+        int message;
+    };
+    for (const Server server : {Server{"InprocServer", 11050}, Server{"InprocServer32", 11050},
+                                Server{"LocalServer", 11051}, Server{"LocalServer32", 11051}}) {
+        auto key = run.open(kClasses, classPath + "\\" + server.name);
+        if (!key) continue;
+        const std::string value = ScanRun::defaultValue(*key);
+        if (!value.empty()) {
+            if (!run.serverPathExists(value)) {
+                run.add(kClasses, classPath, "", value, run.message(server.message, value),
+                        DeleteKey);
+                run.markBroken(clsid);
+            }
+        } else if (key->info().subKeyCount == 0 && ScanRun::valueNameCount(*key) == 0) {
+            run.add(kClasses, classPath, "", "", run.message(11044), DeleteKey);
+            run.markBroken(clsid);
+        }
+    }
+}
+
+// A HELPDIR or win32 key counts as empty with an empty default, no subkeys and at most one
+// value name.
+bool EmptyLibraryKey(const platform::RegistryKey& key) {
+    return key.info().subKeyCount == 0 && ScanRun::valueNameCount(key) < 2;
+}
+
+void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
+    const std::string libPath = "\\Typelib\\" + typeLib;
+    auto lib = run.open(kClasses, libPath);
+    if (!lib) return;
+    const auto versions = lib->subKeyNames();
+    lib.reset();
+    for (const auto& version : versions) {
+        if (run.stopped()) return;
+        const std::string versionPath = libPath + "\\" + version;
+
+        const std::string helpPath = versionPath + "\\HELPDIR";
+        if (auto help = run.open(kClasses, helpPath)) {
+            const std::string value = ScanRun::defaultValue(*help);
+            if (!value.empty()) {
+                if (!run.serverPathExists(value)) {
+                    run.add(kClasses, helpPath, "", "", run.message(11053, value), DeleteKey);
+                }
+            } else if (EmptyLibraryKey(*help)) {
+                run.add(kClasses, helpPath, "", "", run.message(11044), DeleteKey);
+            }
+        }
+
+        auto versionKey = run.open(kClasses, versionPath);
+        if (!versionKey) continue;
+        for (const auto& locale : versionKey->subKeyNames()) {
+            if (!IsLocaleNumber(locale)) continue;
+            const std::string win32Path = versionPath + "\\" + locale + "\\win32";
+            auto win32 = run.open(kClasses, win32Path);
+            if (!win32) continue;
+            const std::string value = ScanRun::defaultValue(*win32);
+            if (!value.empty()) {
+                if (!run.serverPathExists(value)) {
+                    run.add(kClasses, libPath, "", value, run.message(11055, value), DeleteKey);
+                    run.markBroken(typeLib);
+                }
+            } else if (EmptyLibraryKey(*win32)) {
+                run.add(kClasses, libPath, "", "", run.message(11054, win32Path), DeleteKey);
+                run.markBroken(typeLib);
+            }
+        }
+    }
+}
+
+void CheckInterface(ScanRun& run, const std::string& iid) {
+    const std::string interfacePath = "\\Interface\\" + iid;
+    if (auto typeLibKey = run.open(kClasses, interfacePath + "\\TypeLib")) {
+        const std::string typeLib = ScanRun::defaultValue(*typeLibKey);
+        if (!typeLib.empty() && run.typeLibReferenceBroken(typeLib)) {
+            run.add(kClasses, interfacePath, "", typeLib, run.message(11052, typeLib), DeleteKey);
+        }
+    }
+    for (const char* proxy : {"\\ProxyStubClsid", "\\ProxyStubClsid32"}) {
+        const std::string proxyPath = interfacePath + proxy;
+        auto key = run.open(kClasses, proxyPath);
+        if (!key) continue;
+        const std::string clsid = ScanRun::defaultValue(*key);
+        if (!clsid.empty() && run.classReferenceBroken(clsid)) {
+            run.add(kClasses, proxyPath, "", clsid, run.message(11045, clsid), DeleteKey);
+        }
+    }
+}
+
+// Runs check over every subkey of listPath, reporting "<label>\<name>" within its third of the
+// step.
+template <class Check>
+void ForEachSubkey(ScanRun& run, std::string_view listPath, std::string_view label, double offset,
+                   Check check) {
+    auto list = run.open(kClasses, listPath);
+    if (!list) return;
+    const auto names = list->subKeyNames();
+    list.reset();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (run.stopped()) return;
+        run.progress(i, names.size(), 33, offset, std::string(label) + "\\" + names[i]);
+        check(run, names[i]);
+    }
+}
+
+}  // namespace
+
+void CheckComClasses(ScanRun& run) {
+    ForEachSubkey(run, "\\CLSID", "CLSID", 0, CheckClass);
+    if (!run.stopped()) ForEachSubkey(run, "\\Typelib", "Typelib", 33, CheckTypeLibrary);
+    if (!run.stopped()) ForEachSubkey(run, "\\Interface", "Interface", 66, CheckInterface);
+    run.endStep();
+}
+
+}  // namespace quorvel::registry

@@ -1,0 +1,87 @@
+#include "registry/PathTests.h"
+
+#include "platform/text/CaseInsensitive.h"
+
+namespace quorvel::registry {
+
+namespace {
+
+namespace text = platform::text;
+
+constexpr auto npos = std::string_view::npos;
+
+bool Contains(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle) != npos;
+}
+
+// "%1" as the first or second character: the command is the document itself ("%1" or "\"%1\"").
+bool StartsWithDocumentPlaceholder(std::string_view s) {
+    const auto at = s.find("%1");
+    return at == 0 || at == 1;
+}
+
+// Keeps text up to and including ext when ext is followed by a backslash: a path that goes on
+// inside a library ("C:\x\a.dll\2") names the library.
+void CutAfterExtension(std::string& s, std::string_view extWithBackslash) {
+    const auto at = text::ifind(s, extWithBackslash);
+    if (at != npos) s.resize(at + extWithBackslash.size() - 1);
+}
+
+}  // namespace
+
+std::string CutAtFirst(std::string_view delimiter, std::string_view text) {
+    const auto at = text.find(delimiter);
+    return std::string(at == npos ? text : text.substr(0, at));
+}
+
+bool IsBracedName(std::string_view name) {
+    return !name.empty() && name.front() == '{' && name.back() == '}';
+}
+
+bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
+    std::string s(data);
+    if (Contains(s, "%")) s = text::toLowerAscii(tester.expandVars(s));
+    if (Contains(s, "?:\\")) return true;
+    const auto colon = s.find(":\\");
+    // No drive path at all, or ":\" with no letter before it.
+    if (colon == npos || colon == 0) return true;
+
+    const auto firstQuote = s.find('\'');
+    const bool quotedTwice = firstQuote != npos && firstQuote != s.rfind('\'');
+
+    s.erase(0, colon - 1);
+    if (quotedTwice) s = CutAtFirst("'", s);
+    for (const char* delimiter : {"\"", ",", ";", "|"})
+        s = CutAtFirst(delimiter, s);
+    for (const char* ext : {".dll\\", ".ocx\\", ".exe\\"})
+        CutAfterExtension(s, ext);
+
+    if (tester.targetExists(s, true)) return true;
+    return tester.targetExists(CutAtFirst("(", s), true);
+}
+
+bool CommandTargetOk(const PathTester& tester, std::string_view command) {
+    if (Contains(command, "\\\\")) return true;
+    if (StartsWithDocumentPlaceholder(command)) return true;
+    if (Contains(command, "%")) return tester.targetExists(tester.expandVars(command), true);
+    return tester.targetExists(command, true);
+}
+
+bool ServerPathExists(const PathTester& tester, std::string_view path) {
+    std::string s = text::toUpperAscii(path);
+    if (Contains(s, "\\\\")) return true;
+    if (StartsWithDocumentPlaceholder(s)) return true;
+    if (Contains(s, "%")) s = tester.expandVars(s);
+
+    const auto colon = s.find(':');
+    auto ext = npos;
+    for (const char* candidate : {".EXE", ".DLL", ".OCX", ".ICO"}) {
+        ext = text::ifind(s, candidate);
+        if (ext != npos) break;
+    }
+    if (colon == npos || ext == npos || colon > ext) return true;
+    const auto from = colon == 0 ? 0 : colon - 1;
+    return tester.targetExists(std::string_view(s).substr(from, ext + 4 - from), false);
+}
+
+}  // namespace quorvel::registry
