@@ -36,6 +36,9 @@ BackupArchiveReader::~BackupArchiveReader() = default;
 
 platform::Result<BackupArchiveReader> BackupArchiveReader::fromBytes(std::string bytes,
                                                                      std::string password) {
+    // libzip takes zero bytes for an empty archive; a real one has at least its end record.
+    if (bytes.size() < 22)
+        return Status{ErrorCode::BadFormat, "Not a readable backup archive: file is too short."};
     auto impl = std::make_unique<Impl>();
     impl->bytes = std::make_unique<const std::string>(std::move(bytes));
     impl->password = std::move(password);

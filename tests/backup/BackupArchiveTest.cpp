@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "backup/BackupArchiveNames.h"
+#include "backup/BackupArchiveReader.h"
+#include "backup/BackupArchiveWriter.h"
+#include "support/TempDir.h"
+
+namespace quorvel::backup {
+namespace {
+
+std::string randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string s(n, '\0');
+    for (auto& c : s)
+        c = static_cast<char>(random());
+    return s;
+}
+
+struct Sample {
+    std::string name;
+    std::string contents;
+};
+
+std::vector<Sample> samples() {
+    return {
+        {sfiEntryName(0), "shortcut one"},
+        {sfiEntryName(7), std::string("\0\0binary\0with zeros\0", 20)},
+        {"RegistryFile", "\xFF\xFEW\0"},
+        {"empty.txt", ""},
+        {"big.bin", randomBytes(300000, 7)},
+        {std::string(kArchiveIndexName), "[0000000000.Sfi]\r\nLongName=C:\\a\\x.lnk\r\n"},
+    };
+}
+
+std::string buildSample() {
+    BackupArchiveWriter writer;
+    for (const auto& s : samples())
+        EXPECT_TRUE(writer.add(s.name, s.contents));
+    auto bytes = writer.build();
+    EXPECT_TRUE(bytes) << bytes.status().message();
+    return bytes ? *bytes : std::string();
+}
+
+std::uint16_t le16(const std::string& b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                      (static_cast<std::uint8_t>(b[at + 1]) << 8));
+}
+
+TEST(BackupArchiveNames, PositionNamesArePaddedToTenDigits) {
+    EXPECT_EQ(sfiEntryName(0), "0000000000.Sfi");
+    EXPECT_EQ(sfiEntryName(7), "0000000007.Sfi");
+    EXPECT_EQ(sfiEntryName(12345678901u), "12345678901.Sfi");
+}
+
+TEST(BackupArchiveNames, OnlyPlainFlatNamesAreSafe) {
+    for (const char* ok : {"0000000007.Sfi", "quorvel.ini", "RegistryFile", "a b.c", "Ünï.txt",
+                           "CONSOLE.txt", "com0", ".hidden"})
+        EXPECT_TRUE(isSafeEntryName(ok)) << ok;
+    for (const char* bad :
+         {"",     ".",   "..",  "...",   " . ",      "../x",    "..\\x", "a/b",      "a\\b",
+          "/etc", "\\x", "C:x", "C:\\x", "x:stream", "a..b",    "x\ty",  "x\ny",     "x*",
+          "x?",   "a<b", "a|b", "\"q\"", "CON",      "nul.txt", "Aux",   "com1.sfi", "LPT9"})
+        EXPECT_FALSE(isSafeEntryName(bad)) << bad;
+    EXPECT_FALSE(isSafeEntryName(std::string(256, 'a')));
+    EXPECT_FALSE(isSafeEntryName(std::string("a\0b", 3)));
+}
+
+TEST(BackupArchive, RoundTripKeepsOrderNamesAndBytes) {
+    auto reader = BackupArchiveReader::fromBytes(buildSample());
+    ASSERT_TRUE(reader) << reader.status().message();
+    const auto expected = samples();
+    ASSERT_EQ(reader->entryNames().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(reader->entryNames()[i], expected[i].name);
+        auto contents = reader->read(expected[i].name);
+        ASSERT_TRUE(contents) << contents.status().message();
+        EXPECT_EQ(*contents, expected[i].contents) << expected[i].name;
+    }
+    // Names are found in any letter case; the last entry is the archive's index.
+    EXPECT_TRUE(reader->contains("REGISTRYFILE"));
+    EXPECT_TRUE(reader->read("registryfile"));
+    EXPECT_EQ(reader->entryNames().back(), "quorvel.ini");
+    EXPECT_FALSE(reader->contains("missing"));
+    EXPECT_EQ(reader->read("missing").status().code(), platform::ErrorCode::FileNotFound);
+}
+
+TEST(BackupArchive, EveryEntryIsEncryptedAndNeedsThePassword) {
+    const std::string bytes = buildSample();
+    // Every local header has the "encrypted" flag; no entry's contents are readable in clear.
+    std::size_t headers = 0;
+    for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos;
+         at = bytes.find("PK\x03\x04", at + 4)) {
+        if (at + 8 > bytes.size()) break;
+        EXPECT_EQ(le16(bytes, at + 6) & 1, 1) << "entry at " << at;
+        ++headers;
+    }
+    EXPECT_GE(headers, samples().size());
+    EXPECT_EQ(bytes.find("LongName"), std::string::npos);
+
+    auto wrong = BackupArchiveReader::fromBytes(bytes, "wrong");
+    ASSERT_TRUE(wrong);  // the directory is not encrypted
+    for (const auto& s : samples()) {
+        if (s.contents.empty()) continue;
+        auto contents = wrong->read(s.name);
+        EXPECT_FALSE(contents && *contents == s.contents) << s.name;
+    }
+}
+
+TEST(BackupArchive, WriterRefusesUnsafeAndDuplicateNames) {
+    BackupArchiveWriter writer;
+    EXPECT_FALSE(writer.add("../evil", "x"));
+    EXPECT_FALSE(writer.add("dir\\file", "x"));
+    EXPECT_FALSE(writer.add("C:evil", "x"));
+    EXPECT_TRUE(writer.add("0000000001.Sfi", "one"));
+    const auto dup = writer.add("0000000001.sfi", "two");
+    EXPECT_EQ(dup.code(), platform::ErrorCode::AlreadyExists);
+    EXPECT_EQ(writer.entryCount(), 1u);
+}
+
+TEST(BackupArchive, EmptyArchiveIsAValidZip) {
+    auto bytes = BackupArchiveWriter().build();
+    ASSERT_TRUE(bytes);
+    auto reader = BackupArchiveReader::fromBytes(*bytes);
+    ASSERT_TRUE(reader) << reader.status().message();
+    EXPECT_TRUE(reader->entryNames().empty());
+}
+
+// Entry names of the same length as a placeholder can be swapped in the finished bytes (the
+// names are outside the encrypted data), which is how a hostile archive is made here.
+std::string archiveWithEntryName(const std::string& hostileName) {
+    const std::string placeholder(hostileName.size(), 'Q');
+    BackupArchiveWriter writer;
+    EXPECT_TRUE(writer.add(placeholder, "payload"));
+    std::string bytes = *writer.build();
+    for (auto at = bytes.find(placeholder); at != std::string::npos;
+         at = bytes.find(placeholder, at + 1))
+        bytes.replace(at, placeholder.size(), hostileName);
+    return bytes;
+}
+
+TEST(BackupArchive, ReaderListsButNeverExtractsEscapingNames) {
+    for (const std::string name : {"../evil", "..\\evil", "C:\\evil", "/etc/evil", "sub/evil"}) {
+        auto reader = BackupArchiveReader::fromBytes(archiveWithEntryName(name));
+        ASSERT_TRUE(reader) << name << ": " << reader.status().message();
+        ASSERT_EQ(reader->entryNames().size(), 1u);
+        EXPECT_EQ(reader->entryNames()[0], name);
+        auto contents = reader->read(name);  // reading bytes into memory is harmless
+        ASSERT_TRUE(contents) << name;
+        EXPECT_EQ(*contents, "payload");
+    }
+}
+
+TEST(BackupArchive, DamagedArchivesFailCleanly) {
+    EXPECT_FALSE(BackupArchiveReader::fromBytes(""));
+    EXPECT_FALSE(BackupArchiveReader::fromBytes("PK"));
+    EXPECT_FALSE(BackupArchiveReader::fromBytes(randomBytes(5000, 3)));
+
+    BackupArchiveWriter writer;
+    const std::vector<Sample> small{{sfiEntryName(1), "first file"},
+                                    {sfiEntryName(2), randomBytes(3000, 5)},
+                                    {"quorvel.ini", "[x]\r\nLongName=C:\\x\r\n"}};
+    for (const auto& s : small)
+        ASSERT_TRUE(writer.add(s.name, s.contents));
+    const std::string good = *writer.build();
+    for (std::size_t cut = 0; cut < good.size(); ++cut)
+        (void)BackupArchiveReader::fromBytes(good.substr(0, cut));
+
+    // Flipped bytes anywhere: opening or reading may fail, but an entry never reads back with
+    // different contents (checksums and the decryption header catch the damage).
+    std::mt19937 random(99);
+    for (int round = 0; round < 1000; ++round) {
+        std::string bytes = good;
+        for (int e = 0; e < 3; ++e)
+            bytes[random() % bytes.size()] ^= static_cast<char>(1 + random() % 255);
+        auto reader = BackupArchiveReader::fromBytes(bytes);
+        if (!reader) continue;
+        for (const auto& s : small) {
+            auto contents = reader->read(s.name);
+            if (contents) {
+                EXPECT_EQ(*contents, s.contents) << "round " << round;
+            }
+        }
+    }
+}
+
+// Runs a shell command, returns its exit status.
+int run(const std::string& command) {
+    return std::system(command.c_str());
+}
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(BackupArchive, StandardZipToolsReadItWithThePassword) {
+    testing::TempDir dir;
+    const auto zip = dir.path() / "backup.zip";
+    {
+        std::ofstream out(zip, std::ios::binary);
+        const std::string bytes = buildSample();
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    const auto q = [](const std::filesystem::path& p) { return "'" + p.string() + "'"; };
+
+    if (run("command -v unzip >/dev/null 2>&1") == 0) {
+        const auto out = dir.path() / "unzip";
+        ASSERT_EQ(run("unzip -qq -P kq7319 " + q(zip) + " -d " + q(out)), 0);
+        for (const auto& s : samples())
+            EXPECT_EQ(slurp(out / s.name), s.contents) << s.name;
+        // Without the password nothing is extracted.
+        EXPECT_NE(run("unzip -qq -P nope " + q(zip) + " -d " + q(dir.path() / "bad") +
+                      " >/dev/null 2>&1"),
+                  0);
+    }
+    if (run("command -v python3 >/dev/null 2>&1") == 0) {
+        const auto out = dir.path() / "py";
+        ASSERT_EQ(run("python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1])"
+                      ".extractall(sys.argv[2], pwd=b\"kq7319\")' " +
+                      q(zip) + " " + q(out)),
+                  0);
+        for (const auto& s : samples())
+            EXPECT_EQ(slurp(out / s.name), s.contents) << s.name;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::backup

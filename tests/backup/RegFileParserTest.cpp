@@ -1,0 +1,220 @@
+#include "backup/RegFileParser.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "backup/RegFileWriter.h"
+#include "platform/text/Unicode.h"
+
+namespace quorvel::backup::regfile {
+namespace {
+
+using platform::RegValue;
+using platform::RootKey;
+
+std::string utf16File(std::string_view utf8) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t u : platform::text::utf8ToUtf16(utf8)) {
+        bytes.push_back(static_cast<char>(u & 0xFF));
+        bytes.push_back(static_cast<char>(u >> 8));
+    }
+    return bytes;
+}
+
+// A file of one key holding the given values, written by the writer.
+std::string fileWith(const std::vector<platform::NamedRegValue>& values) {
+    std::vector<std::string> lines{keyLine("HKEY_LOCAL_MACHINE", "Software\\T")};
+    for (const auto& v : values) {
+        for (auto& l : valueLines(v.name, v.value))
+            lines.push_back(l);
+    }
+    lines.emplace_back();
+    return encodeFile(lines);
+}
+
+std::vector<platform::NamedRegValue> awkwardValues() {
+    std::vector<std::uint8_t> big(1000);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 7);
+    return {
+        {"", RegValue::string("default")},
+        {"plain", RegValue::string("C:\\Windows\\x.exe \"%1\"")},
+        {"empty", RegValue::string("")},
+        {"non-ascii Ünïcödé 日本 😀", RegValue::string("Grüße 😀")},
+        {"back\\slash \"quote\" [bracket] ]x[ =eq @", RegValue::dword(0x80000001)},
+        {"@", RegValue::dword(0)},
+        {"line\nbreak\rname", RegValue::string("x")},
+        {"none", RegValue::binary({}, platform::regtype::None)},
+        {"none with data", RegValue::binary({1, 0, 2}, platform::regtype::None)},
+        {"multi", RegValue::multiString({"a", "", "c", ""})},
+        {"multi empty", RegValue::binary({}, platform::regtype::MultiSz)},
+        {"binary zeros", RegValue::binary({0, 0, 0, 0})},
+        {"binary empty", RegValue::binary({})},
+        {"big", RegValue::binary(big)},
+        {"expand", RegValue::string("%SystemRoot%\\system32", platform::regtype::ExpandSz)},
+        {"qword", RegValue::qword(0x0123456789ABCDEFull)},
+        {"unknown type", RegValue::binary({9, 8, 7}, 0x12345)},
+        {"big endian", RegValue::binary({0, 0, 0, 1}, platform::regtype::DwordBigEndian)},
+        {"sz no terminator", RegValue::binary({'a', 0, 'b', 0}, platform::regtype::Sz)},
+        {"sz odd length", RegValue::binary({'a', 0, 'b'}, platform::regtype::Sz)},
+        {"sz inner nul", RegValue::binary({'a', 0, 0, 0, 'b', 0, 0, 0}, platform::regtype::Sz)},
+        {"sz no data", RegValue::binary({}, platform::regtype::Sz)},
+        {"sz line break", RegValue::string("one\r\ntwo")},
+        {"sz lone surrogate", RegValue::binary({0x00, 0xD8, 'x', 0, 0, 0}, platform::regtype::Sz)},
+        {"dword short", RegValue::binary({1, 2}, platform::regtype::Dword)},
+        {"trailing backslash\\", RegValue::string("ends with backslash\\")},
+    };
+}
+
+TEST(RegFileParser, EveryValueComesBackWithItsExactTypeAndBytes) {
+    const auto values = awkwardValues();
+    auto parsed = parseFile(fileWith(values));
+    ASSERT_TRUE(parsed) << parsed.status().message();
+    ASSERT_EQ(parsed->keys.size(), 1u);
+    const auto& key = parsed->keys[0];
+    EXPECT_EQ(key.root, RootKey::LocalMachine);
+    EXPECT_EQ(key.path, "Software\\T");
+    EXPECT_FALSE(key.remove);
+    ASSERT_EQ(key.values.size(), values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(key.values[i].name, values[i].name);
+        ASSERT_TRUE(key.values[i].value.has_value()) << values[i].name;
+        EXPECT_EQ(*key.values[i].value, values[i].value) << values[i].name;
+    }
+}
+
+TEST(RegFileParser, KeyLinesRootsAndDeletions) {
+    auto parsed =
+        parseFile(utf16File("Windows Registry Editor Version 5.00\r\n\r\n"
+                            "[HKEY_CLASSES_ROOT\\.txt]\r\n\r\n"
+                            "[hkcu\\Software\\odd]name[x]]\r\n\"gone\"=-\r\n@=-\r\n\r\n"
+                            "[-HKEY_LOCAL_MACHINE\\Software\\Old]\r\n"
+                            "[HKEY_USERS]\r\n"
+                            "; a comment\r\n"
+                            "[HKEY_CURRENT_CONFIG\\Software]\r\n"));
+    ASSERT_TRUE(parsed) << parsed.status().message();
+    ASSERT_EQ(parsed->keys.size(), 5u);
+    EXPECT_EQ(parsed->keys[0].root, RootKey::ClassesRoot);
+    EXPECT_EQ(parsed->keys[0].path, ".txt");
+    EXPECT_EQ(parsed->keys[1].root, RootKey::CurrentUser);
+    EXPECT_EQ(parsed->keys[1].path, "Software\\odd]name[x]");
+    ASSERT_EQ(parsed->keys[1].values.size(), 2u);
+    EXPECT_EQ(parsed->keys[1].values[0].name, "gone");
+    EXPECT_FALSE(parsed->keys[1].values[0].value.has_value());
+    EXPECT_EQ(parsed->keys[1].values[1].name, "");
+    EXPECT_FALSE(parsed->keys[1].values[1].value.has_value());
+    EXPECT_TRUE(parsed->keys[2].remove);
+    EXPECT_EQ(parsed->keys[2].path, "Software\\Old");
+    EXPECT_EQ(parsed->keys[3].root, RootKey::Users);
+    EXPECT_EQ(parsed->keys[3].path, "");
+    EXPECT_EQ(parsed->keys[4].root, RootKey::CurrentConfig);
+}
+
+TEST(RegFileParser, ToleratesWhatOtherWritersProduce) {
+    // LF-only lines, blanks around '=', upper-case hex, indentation, an 8-bit REGEDIT4 file
+    // whose expandable string is stored as single-byte text.
+    auto unicode =
+        parseFile(utf16File("Windows Registry Editor Version 5.00\n"
+                            "  [HKEY_LOCAL_MACHINE\\A]  \n"
+                            "  \"x\" = DWORD:0000ABCD\n"
+                            "\"b\"=hex:AA,bb,\\\n"
+                            "\n"  // wrong: a blank line inside a continued value is not allowed
+                            ));
+    EXPECT_FALSE(unicode);
+
+    auto tolerant =
+        parseFile(utf16File("Windows Registry Editor Version 5.00\n"
+                            "  [HKEY_LOCAL_MACHINE\\A]  \n"
+                            "  \"x\" = DWORD:0000ABCD\n"
+                            "\"b\"=hex:AA,bb,\\\n"
+                            "      0C\n"));
+    ASSERT_TRUE(tolerant) << tolerant.status().message();
+    ASSERT_EQ(tolerant->keys[0].values.size(), 2u);
+    EXPECT_EQ(*tolerant->keys[0].values[0].value, RegValue::dword(0xABCD));
+    EXPECT_EQ(*tolerant->keys[0].values[1].value, RegValue::binary({0xAA, 0xBB, 0x0C}));
+
+    auto ansi = parseFile(
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"s\"=\"caf\xE9\"\r\n"
+        "\"e\"=hex(2):25,41,25,00\r\n\"m\"=hex(7):61,00,00\r\n");
+    ASSERT_TRUE(ansi) << ansi.status().message();
+    ASSERT_EQ(ansi->keys[0].values.size(), 3u);
+    EXPECT_EQ(*ansi->keys[0].values[0].value, RegValue::string("café"));
+    EXPECT_EQ(*ansi->keys[0].values[1].value, RegValue::string("%A%", platform::regtype::ExpandSz));
+    EXPECT_EQ(*ansi->keys[0].values[2].value, RegValue::multiString({"a"}));
+}
+
+TEST(RegFileParser, DamagedFilesAreRefusedWithTheLine) {
+    const std::string head =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n";
+    const std::vector<std::pair<std::string, std::string>> damaged{
+        {"empty file", ""},
+        {"no header", "\xFF\xFE"},
+        {"unknown header", utf16File("Some Other Editor 1.0\r\n[HKEY_CURRENT_USER\\A]\r\n")},
+        {"UTF-16 without byte-order mark", utf16File(head).substr(2)},
+        {"odd byte count", utf16File(head) + "\x22"},
+        {"ends inside continued value", utf16File(head + "\"b\"=hex:00,01,\\\r\n")},
+        {"bad hex byte", utf16File(head + "\"b\"=hex:00,zz\r\n")},
+        {"one hex digit (cut short)", utf16File(head + "\"b\"=hex:00,0")},
+        {"dangling comma", utf16File(head + "\"b\"=hex:00,\r\n")},
+        {"three hex digits", utf16File(head + "\"b\"=hex:000\r\n")},
+        {"bad type number", utf16File(head + "\"b\"=hex(xyz):00\r\n")},
+        {"type number too long", utf16File(head + "\"b\"=hex(123456789):00\r\n")},
+        {"unclosed hex(", utf16File(head + "\"b\"=hex(2:00\r\n")},
+        {"dword too long", utf16File(head + "\"d\"=dword:123456789\r\n")},
+        {"dword empty", utf16File(head + "\"d\"=dword:\r\n")},
+        {"unterminated string", utf16File(head + "\"s\"=\"abc\r\n")},
+        {"unterminated name", utf16File(head + "\"s=\"abc\"")},
+        {"text after string", utf16File(head + "\"s\"=\"abc\" junk\r\n")},
+        {"missing =", utf16File(head + "\"s\" \"abc\"\r\n")},
+        {"unknown data kind", utf16File(head + "\"s\"=word:1\r\n")},
+        {"value before any key",
+         utf16File("Windows Registry Editor Version 5.00\r\n\"s\"=\"abc\"\r\n")},
+        {"value under deleted key",
+         utf16File(
+             "Windows Registry Editor Version 5.00\r\n[-HKEY_CURRENT_USER\\A]\r\n@=\"x\"\r\n")},
+        {"unknown root",
+         utf16File("Windows Registry Editor Version 5.00\r\n[HKEY_NOWHERE\\A]\r\n")},
+        {"key line without ]",
+         utf16File("Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\A\r\n")},
+        {"empty key name",
+         utf16File("Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\A\\\\B]\r\n")},
+        {"garbage line", utf16File(head + "this is not a value\r\n")},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        auto parsed = parseFile(bytes);
+        EXPECT_FALSE(parsed) << what;
+        if (!parsed) {
+            EXPECT_FALSE(parsed.status().message().empty()) << what;
+        }
+    }
+    auto bad = parseFile(utf16File(head + "\"b\"=hex:00,zz\r\n"));
+    EXPECT_NE(bad.status().message().find("line 4"), std::string::npos) << bad.status().message();
+}
+
+TEST(RegFileParser, MangledFilesNeverCrash) {
+    const std::string good = fileWith(awkwardValues());
+    std::mt19937 random(1234);
+    for (int round = 0; round < 600; ++round) {
+        std::string bytes = good;
+        const int edits = 1 + static_cast<int>(random() % 8);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 3) {
+                case 0:
+                    bytes[at] = static_cast<char>(random());
+                    break;
+                case 1:
+                    bytes.erase(at, 1 + random() % 16);
+                    break;
+                default:
+                    bytes.insert(at, 1, "\\\"[]\r\n,:("[random() % 10]);
+            }
+        }
+        (void)parseFile(bytes);  // any outcome but a crash or a hang
+        (void)parseFile(good.substr(0, random() % good.size()));
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::backup::regfile
