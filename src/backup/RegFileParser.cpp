@@ -44,7 +44,12 @@ void appendUnits(std::vector<std::uint8_t>& out, std::u16string_view units) {
 }
 
 // The file as UTF-8 text: UTF-16LE after a byte-order mark, otherwise UTF-8 or Windows-1252.
-platform::Result<std::string> decode(std::string_view bytes) {
+struct DecodedText {
+    std::string text;
+    bool wide = false;
+};
+
+platform::Result<DecodedText> decode(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
         const std::string_view body = bytes.substr(2);
         if (body.size() % 2 != 0)
@@ -55,12 +60,13 @@ platform::Result<std::string> decode(std::string_view bytes) {
         for (std::size_t i = 0; i < body.size(); i += 2)
             units.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(body[i]) |
                                                   (static_cast<std::uint8_t>(body[i + 1]) << 8)));
-        return platform::text::utf16ToUtf8(units);
+        return DecodedText{platform::text::utf16ToUtf8(units), true};
     }
     std::string_view body = bytes;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    return platform::text::isValidUtf8(body) ? std::string(body)
-                                             : platform::text::cp1252ToUtf8(body);
+    return DecodedText{
+        platform::text::isValidUtf8(body) ? std::string(body) : platform::text::cp1252ToUtf8(body),
+        false};
 }
 
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -123,16 +129,19 @@ std::optional<std::string> readQuoted(std::string_view s, std::size_t& pos) {
 
 class Parser {
 public:
-    explicit Parser(std::vector<std::string_view> lines) : lines_(std::move(lines)) {}
+    Parser(std::vector<std::string_view> lines, bool wide)
+        : lines_(std::move(lines)), wide_(wide) {}
 
     platform::Result<ParsedFile> run() {
         if (lines_.empty()) return Status{ErrorCode::BadFormat, "Registry file is empty."};
+        // Version 5.00 files are UTF-16; REGEDIT4 files are 8-bit text.
         const std::string_view header = trim(lines_[0]);
-        if (header != kHeader && header != kHeader4)
+        if (wide_ ? header != kHeader : header != kHeader4)
             return Status{ErrorCode::BadFormat,
-                          "Not a registry export file (no \"Windows Registry Editor Version "
-                          "5.00\" header)."};
-        ansi_ = header == kHeader4;
+                          wide_ ? "Not a registry export file (no \"Windows Registry Editor "
+                                  "Version 5.00\" header)."
+                                : "Not a registry export file (neither UTF-16 text nor a "
+                                  "REGEDIT4 header)."};
         for (index_ = 1; index_ < lines_.size(); ++index_) {
             const std::string_view line = trimLeft(lines_[index_]);
             Status s;
@@ -259,7 +268,7 @@ private:
                 start = comma + 1;
             }
         }
-        if (ansi_ && (type == platform::regtype::ExpandSz || type == platform::regtype::MultiSz))
+        if (!wide_ && (type == platform::regtype::ExpandSz || type == platform::regtype::MultiSz))
             bytes = widenAnsi(bytes);
         value.value = RegValue::binary(std::move(bytes), type);
         return Status::ok();
@@ -276,7 +285,7 @@ private:
     }
 
     std::vector<std::string_view> lines_;
-    bool ansi_ = false;
+    bool wide_;
     std::size_t index_ = 0;
     ParsedFile file_;
 };
@@ -286,7 +295,7 @@ private:
 platform::Result<ParsedFile> parseFile(std::string_view bytes) {
     auto decoded = decode(bytes);
     if (!decoded) return decoded.status();
-    return Parser(splitLines(*decoded)).run();
+    return Parser(splitLines(decoded->text), decoded->wide).run();
 }
 
 }  // namespace quorvel::backup::regfile

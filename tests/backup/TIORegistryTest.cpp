@@ -1,0 +1,224 @@
+#include "backup/TIORegistry.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/text/Unicode.h"
+#include "support/MachineBuilder.h"
+
+namespace quorvel::backup {
+namespace {
+
+using platform::RegValue;
+using platform::RootKey;
+
+// Everything below a key as text: one line per key and per value (type and bytes), in
+// registry order, so two trees compare with one EXPECT_EQ.
+void dumpInto(platform::Registry& registry, RootKey root, const std::string& path,
+              std::string& out) {
+    auto key = registry.openKey(root, path);
+    if (!key) return;
+    out += "[" + path + "]\n";
+    for (const auto& v : (*key)->values()) {
+        out += "  \"" + v.name + "\" type " + std::to_string(v.value.type) + ":";
+        for (const auto b : v.value.data)
+            out += " " + std::to_string(b);
+        out += "\n";
+    }
+    for (const auto& name : (*key)->subKeyNames())
+        dumpInto(registry, root, path + "\\" + name, out);
+}
+
+std::string dump(platform::Machine& machine, RootKey root, const std::string& path) {
+    std::string out;
+    dumpInto(machine.registry(), root, path, out);
+    return out;
+}
+
+void removeTree(platform::Machine& machine, RootKey root, const std::string& path) {
+    auto rootKey = machine.registry().openKey(root, "", platform::RegAccess::ReadWrite);
+    ASSERT_TRUE(rootKey);
+    ASSERT_TRUE((*rootKey)->deleteTree(path));
+    ASSERT_FALSE(machine.registry().openKey(root, path));
+}
+
+std::vector<platform::NamedRegValue> everyKindOfValue() {
+    std::vector<std::uint8_t> big(700);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i % 256);
+    return {
+        {"", RegValue::string("default text")},
+        {"path", RegValue::string("C:\\Program Files\\App\\app.exe \"%1\"")},
+        {"name \\ with \"quotes\" [and] brackets", RegValue::dword(7)},
+        {"Ünïcödé 名前 😀", RegValue::string("wert ü 😀")},
+        {"@", RegValue::string("not the default")},
+        {"none", RegValue::binary({}, platform::regtype::None)},
+        {"none data", RegValue::binary({0, 1}, platform::regtype::None)},
+        {"multi", RegValue::multiString({"one", "", "three"})},
+        {"expand", RegValue::string("%SystemRoot%\\x", platform::regtype::ExpandSz)},
+        {"binary", RegValue::binary({0, 0, 0xFF, 0})},
+        {"big", RegValue::binary(big)},
+        {"qword", RegValue::qword(0xFEDCBA9876543210ull)},
+        {"unknown", RegValue::binary({1, 2, 3}, 0x4242)},
+        {"unterminated", RegValue::binary({'a', 0, 'b', 0}, platform::regtype::Sz)},
+        {"odd", RegValue::binary({'a', 0, 'b'}, platform::regtype::Sz)},
+        {"empty sz", RegValue::binary({}, platform::regtype::Sz)},
+        {"line breaks", RegValue::string("a\r\nb")},
+    };
+}
+
+class TIORegistryTest : public ::testing::Test {
+protected:
+    TIORegistryTest() {
+        for (const auto& v : everyKindOfValue())
+            builder.value("HKCU\\Software\\QT", v.name, v.value);
+        builder.value("HKCU\\Software\\QT\\Sub one", "x", RegValue::dword(1));
+        builder.value("HKCU\\Software\\QT\\Sub one\\Deeper [x] ü", "", RegValue::string("d"));
+        builder.key("HKCU\\Software\\QT\\Sub one\\Empty");
+        builder.value("HKCU\\Software\\QT\\Sub two", "y", RegValue::qword(2));
+        builder.value("HKLM\\Software\\Other", "keep", RegValue::string("k"));
+        machine = builder.build();
+        builder.folder("C:\\backups");
+    }
+
+    platform::Machine& m() { return *machine; }
+
+    testing::MachineBuilder builder;
+    std::unique_ptr<platform::Machine> machine;
+};
+
+TEST_F(TIORegistryTest, WholeKeyWithSubkeysComesBackExactly) {
+    const std::string before = dump(m(), RootKey::CurrentUser, "Software\\QT");
+    ASSERT_NE(before.find("Deeper [x] ü"), std::string::npos);
+
+    TIORegistry io(m());
+    EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT"));
+    EXPECT_GT(io.exportLineCount(), everyKindOfValue().size());
+    ASSERT_TRUE(io.save("C:\\backups\\44123.5"));
+
+    removeTree(m(), RootKey::CurrentUser, "Software\\QT");
+    TIORegistry restorer(m());
+    const auto s = restorer.ImportRegistry("C:\\backups\\44123.5");
+    ASSERT_TRUE(s) << s.message();
+    EXPECT_EQ(dump(m(), RootKey::CurrentUser, "Software\\QT"), before);
+
+    // The import reached the hive files, not only the open registry.
+    auto reopened = platform::wineprefix::WinePrefixMachine::open(builder.prefix());
+    ASSERT_TRUE(reopened) << reopened.status().message();
+    EXPECT_EQ(dump(**reopened, RootKey::CurrentUser, "Software\\QT"), before);
+}
+
+TEST_F(TIORegistryTest, SingleValuesComeBackWithTypeAndBytes) {
+    TIORegistry io(m());
+    for (const auto& v : everyKindOfValue())
+        EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", v.name)) << v.name;
+    const std::string file = io.fileBytes();
+    // Only the values: no subkey of the key is in the export.
+    EXPECT_EQ(std::string(file).find(std::string("S\0u\0b\0", 6)), std::string::npos);
+
+    removeTree(m(), RootKey::CurrentUser, "Software\\QT");
+    ASSERT_TRUE(io.importBytes(file));
+    auto key = m().registry().openKey(RootKey::CurrentUser, "Software\\QT");
+    ASSERT_TRUE(key);
+    EXPECT_TRUE((*key)->subKeyNames().empty());
+    for (const auto& v : everyKindOfValue()) {
+        auto back = (*key)->value(v.name);
+        ASSERT_TRUE(back) << v.name;
+        EXPECT_EQ(*back, v.value) << v.name;
+    }
+}
+
+TEST_F(TIORegistryTest, MissingItemsAddNothingAndClearEmptiesTheText) {
+    TIORegistry io(m());
+    EXPECT_FALSE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Nope"));
+    EXPECT_FALSE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "no such value"));
+    EXPECT_FALSE(io.ExportRegistry("HKEY_NOWHERE", "\\Software\\QT"));
+    EXPECT_EQ(io.exportLineCount(), 0u);
+
+    EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "path"));
+    EXPECT_EQ(io.exportLineCount(), 3u);  // key line, value line, blank line
+    EXPECT_TRUE(io.ExportRegistry("HKEY_LOCAL_MACHINE", "\\Software\\Other"));
+    EXPECT_GT(io.exportLineCount(), 3u);
+    io.clear();
+    EXPECT_EQ(io.exportLineCount(), 0u);
+}
+
+TEST_F(TIORegistryTest, EmptyExportSavesAHeaderOnlyFileThatImportsNothing) {
+    TIORegistry io(m());
+    ASSERT_TRUE(io.save("C:\\backups\\empty"));
+    auto bytes = m().fileSystem().readFile("C:\\backups\\empty");
+    ASSERT_TRUE(bytes);
+    ASSERT_GE(bytes->size(), 2u);
+    EXPECT_EQ(bytes->substr(0, 2), "\xFF\xFE");
+    const std::string header = "Windows Registry Editor Version 5.00\r\n";
+    std::string firstLine;
+    for (std::size_t i = 2; i + 1 < bytes->size() && firstLine.size() < header.size(); i += 2) {
+        EXPECT_EQ((*bytes)[i + 1], '\0');
+        firstLine += (*bytes)[i];
+    }
+    EXPECT_EQ(firstLine, header);
+
+    const std::string before = dump(m(), RootKey::CurrentUser, "");
+    ASSERT_TRUE(io.ImportRegistry("C:\\backups\\empty"));
+    EXPECT_EQ(dump(m(), RootKey::CurrentUser, ""), before);
+}
+
+TEST_F(TIORegistryTest, DamagedFilesChangeNothing) {
+    TIORegistry io(m());
+    ASSERT_TRUE(io.ExportRegistry("HKEY_LOCAL_MACHINE", "\\Software\\Other"));
+    ASSERT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT"));
+    const std::string good = io.fileBytes();
+    removeTree(m(), RootKey::LocalMachine, "Software\\Other");
+    removeTree(m(), RootKey::CurrentUser, "Software\\QT");
+
+    // Cut short anywhere inside the second key, or bytes damaged there: the first key, which
+    // is intact, must not be written either.
+    const std::size_t secondKey = good.find(std::string("[\0H\0K\0E\0Y\0_\0C\0", 14));
+    ASSERT_NE(secondKey, std::string::npos);
+    std::vector<std::string> damaged{
+        good.substr(0, good.size() - 1),      // odd byte count
+        good.substr(0, good.size() / 2 + 1),  // cut in a hex list
+        good.substr(2),                       // no byte-order mark
+        "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n",
+    };
+    std::string badHex = good;
+    const std::size_t hex = badHex.find(std::string("h\0e\0x\0:\0", 8), secondKey);
+    ASSERT_NE(hex, std::string::npos);
+    badHex[hex + 8] = 'z';
+    damaged.push_back(badHex);
+
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        const auto s = io.importBytes(damaged[i]);
+        EXPECT_FALSE(s) << "case " << i;
+        EXPECT_FALSE(m().registry().openKey(RootKey::LocalMachine, "Software\\Other")) << i;
+        EXPECT_FALSE(m().registry().openKey(RootKey::CurrentUser, "Software\\QT")) << i;
+    }
+    EXPECT_FALSE(io.ImportRegistry("C:\\backups\\does not exist"));
+    ASSERT_TRUE(io.importBytes(good));
+    EXPECT_TRUE(m().registry().openKey(RootKey::LocalMachine, "Software\\Other"));
+}
+
+TEST_F(TIORegistryTest, ImportAppliesDeletionLines) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\QT\\Sub one]\r\n\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\Not there]\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\QT]\r\n\"path\"=-\r\n\"never existed\"=-\r\n"
+        "\"added\"=\"new\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t u : platform::text::utf8ToUtf16(text)) {
+        bytes.push_back(static_cast<char>(u & 0xFF));
+        bytes.push_back(static_cast<char>(u >> 8));
+    }
+    TIORegistry io(m());
+    const auto s = io.importBytes(bytes);
+    ASSERT_TRUE(s) << s.message();
+    auto key = m().registry().openKey(RootKey::CurrentUser, "Software\\QT");
+    ASSERT_TRUE(key);
+    EXPECT_FALSE((*key)->openSubKey("Sub one"));
+    EXPECT_TRUE((*key)->openSubKey("Sub two"));
+    EXPECT_FALSE((*key)->hasValue("path"));
+    EXPECT_EQ((*key)->value("added"), RegValue::string("new"));
+}
+
+}  // namespace
+}  // namespace quorvel::backup
