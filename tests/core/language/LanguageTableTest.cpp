@@ -27,12 +27,6 @@ void writeFile(const std::filesystem::path& file, std::string_view text) {
     out << text;
 }
 
-TEST(LanguageTableTest, EmptyTableAnswersEmpty) {
-    const LanguageTable table;
-    EXPECT_EQ(table.LangText(10617), "");
-    EXPECT_TRUE(table.lists()->selected.empty());
-}
-
 TEST(LanguageTableTest, SubstitutesSecondArgumentBeforeFirst) {
     auto table = tableOf({}, {"1=Found %s items in %s2", "2=%s2%s%s2", "3=%s2 then %s", "4=100%"});
     EXPECT_EQ(table->LangText(1, "12", "C:"), "Found 12 items in C:");
@@ -91,19 +85,6 @@ TEST(LanguageTableTest, LoadsFilesWithNormalisation) {
     EXPECT_EQ(table.LangText(10617), "Keine Probleme gefunden");
     EXPECT_EQ(table.LangText(10618), "One problem found");
     EXPECT_EQ(table.lists()->selected.at(2), "10617=  Keine Probleme gefunden");
-}
-
-TEST(LanguageTableTest, LoadsWindows1252File) {
-    testing::TempDir dir;
-    writeFile(dir.path() / "languages" / "english.lng", "1=Size\r\n");
-    writeFile(dir.path() / "languages" / "german.lng",
-              "1=Gr\xF6\xDF"
-              "e\r\n");
-    LanguageTable table;
-    table.load(dir.path(), "german.lng");
-    EXPECT_EQ(table.LangText(1),
-              "Gr\xC3\xB6\xC3\x9F"
-              "e");
 }
 
 TEST(LanguageTableTest, MissingFilesLeaveEmptyListsAndReloadReplacesOldTexts) {
