@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/text/CaseInsensitive.h"
 #include "platform/text/Unicode.h"
 
 namespace quorvel::core {
@@ -68,6 +69,26 @@ std::string normaliseLanguageLine(std::string_view line) {
     std::string out(trimLeft(trimRight(line.substr(0, eq))));
     out += trimRight(line.substr(eq));
     return out;
+}
+
+std::optional<std::filesystem::path> findLanguageFile(const std::filesystem::path& folder,
+                                                      std::string_view fileName) {
+    if (fileName.empty() || fileName == "." || fileName == ".." ||
+        fileName.find_first_of("/\\:") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    const auto exact = folder / std::filesystem::path(std::string(fileName));
+    if (std::filesystem::is_regular_file(exact, ec)) return exact;
+
+    std::filesystem::directory_iterator it(folder, ec);
+    for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        if (platform::text::iequals(it->path().filename().string(), fileName) &&
+            it->is_regular_file(ec)) {
+            return it->path();
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> loadLanguageFile(const std::filesystem::path& file) {

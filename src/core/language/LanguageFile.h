@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,12 @@ std::vector<std::string> splitLanguageLines(std::string_view text);
 // "  10617 =  text  " becomes "10617=  text": the part before the first "=" trimmed, the rest
 // with trailing blanks removed. A line without "=" is trimmed on both sides.
 std::string normaliseLanguageLine(std::string_view line);
+
+// The file fileName in folder, its name compared without regard to ASCII case as Windows does
+// (an exact match first). None when fileName is not a plain file name (folder parts, "..") or no
+// regular file matches.
+std::optional<std::filesystem::path> findLanguageFile(const std::filesystem::path& folder,
+                                                      std::string_view fileName);
 
 // The normalised lines of the file; empty when it is missing, unreadable, not a regular file or
 // larger than kMaxLanguageFileBytes.

@@ -40,11 +40,6 @@ struct LanguageTable::Snapshot {
 
 namespace {
 
-bool isPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of("/\\:") == std::string_view::npos;
-}
-
 // "%s2" becomes second and "%s" first, scanning the template once.
 std::string substitute(std::string_view text, std::string_view first, std::string_view second) {
     std::string out;
@@ -89,9 +84,11 @@ LanguageTable::LanguageTable() : snapshot_(std::make_shared<const Snapshot>(List
 void LanguageTable::load(const std::filesystem::path& programDir, std::string_view fileName) {
     const auto folder = programDir / "languages";
     Lists lists;
-    lists.english = loadLanguageFile(folder / "english.lng");
-    if (isPlainFileName(fileName)) {
-        lists.selected = loadLanguageFile(folder / std::filesystem::path(std::string(fileName)));
+    if (const auto english = findLanguageFile(folder, "english.lng")) {
+        lists.english = loadLanguageFile(*english);
+    }
+    if (const auto selected = findLanguageFile(folder, fileName)) {
+        lists.selected = loadLanguageFile(*selected);
     }
     replace(std::move(lists));
 }

@@ -20,9 +20,9 @@ public:
 
     LanguageTable();
 
-    // Loads languages/english.lng and languages/<fileName> from programDir (missing files leave
-    // their list empty). A fileName that is not a plain file name (folder parts, "..") counts as
-    // missing, so the English texts apply.
+    // Loads languages/english.lng and languages/<fileName> from programDir, file names compared
+    // without regard to case (missing files leave their list empty). A fileName that is not a
+    // plain file name (folder parts, "..") counts as missing, so the English texts apply.
     void load(const std::filesystem::path& programDir, std::string_view fileName);
     void replace(Lists lists);
     std::shared_ptr<const Lists> lists() const;

@@ -104,6 +104,19 @@ TEST(LanguageTableTest, MissingFilesLeaveEmptyListsAndReloadReplacesOldTexts) {
     EXPECT_EQ(table.LangText(1), "");  // nothing of the earlier load survives
 }
 
+TEST(LanguageTableTest, FileNamesCompareWithoutCase) {
+    testing::TempDir dir;
+    writeFile(dir.path() / "languages" / "English.LNG", "1=english\n");
+    writeFile(dir.path() / "languages" / "german.lng", "1=deutsch\n2=zwei\n");
+    writeFile(dir.path() / "languages" / "GERMAN.lng.bak", "2=backup\n");
+    LanguageTable table;
+    table.load(dir.path(), "German.lng");
+    EXPECT_EQ(table.LangText(1), "deutsch");
+    EXPECT_EQ(table.LangText(2), "zwei");
+    table.load(dir.path(), "french.lng");
+    EXPECT_EQ(table.LangText(1), "english");
+}
+
 TEST(LanguageTableTest, FileNamesWithFolderPartsAreNotFollowed) {
     testing::TempDir dir;
     writeFile(dir.path() / "languages" / "english.lng", "1=english\n");
