@@ -1,0 +1,103 @@
+#include "backup/BackupStore.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+#include "core/formats/ProfileFile.h"
+#include "platform/text/CaseInsensitive.h"
+
+namespace quorvel::backup {
+namespace {
+
+using platform::ErrorCode;
+using platform::Status;
+
+constexpr double kMillisecond = 1.0 / 86400000.0;
+// How far a name may move on before giving up (a folder full of names from one second).
+constexpr int kMaxSteps = 100000;
+
+constexpr std::array<std::string_view, 4> kCategoryKeys{
+    categorykey::Registry, categorykey::Shortcuts, categorykey::Startup, categorykey::Spyware};
+
+}  // namespace
+
+BackupStore::BackupStore(platform::FileSystem& fileSystem, std::string backupsDir,
+                         char decimalSeparator)
+    : fs_(fileSystem), dir_(std::move(backupsDir)), separator_(decimalSeparator) {
+    if (!dir_.empty() && dir_.back() != '\\' && dir_.back() != '/') dir_ += '\\';
+}
+
+std::string BackupStore::freeName(const core::IniFile& index, core::TimeSerial now) const {
+    std::set<std::string, platform::text::ILess> taken;
+    for (auto& section : index.sectionNames()) {
+        for (auto& [key, value] : index.sectionValues(section))
+            taken.insert(std::move(value));
+        taken.insert(std::move(section));
+    }
+    std::string name = now.toText(separator_);
+    for (int step = 1; step < kMaxSteps; ++step) {
+        if (!taken.contains(name) && !fs_.exists(pathOf(name))) return name;
+        name = core::TimeSerial(now.days() + step * kMillisecond).toText(separator_);
+    }
+    return name;
+}
+
+platform::Result<std::string> BackupStore::startOneClickEntry(core::TimeSerial now) {
+    if (Status s = fs_.createDirectoryTree(dir_); !s) return s;
+    auto index = core::IniFile::load(fs_, indexPath());
+    if (!index) return index.status();
+    const std::string section = freeName(*index, now);
+    core::ProfileFile file(fs_, indexPath());
+    if (Status s = file.writeInteger(section, "Type", entrytype::OneClick); !s) return s;
+    return section;
+}
+
+platform::Result<std::string> BackupStore::RecordCategoryFile(std::string_view entry,
+                                                              std::string_view categoryKey,
+                                                              core::TimeSerial now) {
+    auto index = core::IniFile::load(fs_, indexPath());
+    if (!index) return index.status();
+    const std::string name = freeName(*index, now);
+    core::ProfileFile file(fs_, indexPath());
+    if (Status s = file.writeString(entry, categoryKey, name); !s) return s;
+    return name;
+}
+
+Status BackupStore::WriteRegistryExport(TIORegistry& exporter,
+                                        const std::vector<RegistryBackupItem>& items,
+                                        std::string_view fileName) {
+    exporter.clear();
+    for (const auto& item : items) {
+        if (item.valueName)
+            exporter.ExportRegistry(item.rootName, item.keyPath, *item.valueName);
+        else
+            exporter.ExportRegistry(item.rootName, item.keyPath);
+    }
+    return exporter.save(pathOf(fileName));
+}
+
+std::vector<BackupEntry> BackupStore::entries() const {
+    auto index = core::IniFile::load(fs_, indexPath());
+    if (!index) return {};
+    std::vector<BackupEntry> list;
+    for (auto& section : index->sectionNames()) {
+        BackupEntry entry;
+        entry.time = core::TimeSerial::parse(section);
+        entry.type = index->readInteger(section, "Type", 0);
+        for (const auto key : kCategoryKeys) {
+            if (index->valueExists(section, key))
+                entry.categoryFiles.emplace_back(std::string(key), index->readString(section, key));
+        }
+        entry.section = std::move(section);
+        list.push_back(std::move(entry));
+    }
+    std::stable_sort(list.begin(), list.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        if (a.time && b.time) return *a.time > *b.time;
+        if (a.time || b.time) return a.time.has_value();  // timed entries first
+        return a.section > b.section;
+    });
+    return list;
+}
+
+}  // namespace quorvel::backup

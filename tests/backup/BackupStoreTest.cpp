@@ -1,0 +1,139 @@
+#include "backup/BackupStore.h"
+
+#include <gtest/gtest.h>
+
+#include "core/formats/IniFile.h"
+#include "support/MachineBuilder.h"
+
+namespace quorvel::backup {
+namespace {
+
+using core::TimeSerial;
+using platform::RegValue;
+using platform::RootKey;
+
+constexpr const char* kDir = "C:\\users\\tester\\Application Data\\Quorvel\\Backups\\";
+
+class BackupStoreTest : public ::testing::Test {
+protected:
+    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
+        b.value("HKCU\\Software\\Bad\\Sub", "v", RegValue::string("x"));
+        b.value("HKLM\\Software\\Run", "tool", RegValue::string("C:\\tool.exe"));
+        return b.build();
+    }
+
+    core::IniFile index() {
+        auto ini = core::IniFile::load(machine->fileSystem(), store.indexPath());
+        EXPECT_TRUE(ini);
+        return ini ? *ini : core::IniFile();
+    }
+
+    void writeIndex(std::string_view text) {
+        ASSERT_TRUE(machine->fileSystem().createDirectoryTree(kDir));
+        ASSERT_TRUE(machine->fileSystem().writeFile(store.indexPath(), text));
+    }
+
+    testing::MachineBuilder builder;
+    std::unique_ptr<platform::Machine> machine = build(builder);
+    BackupStore store{machine->fileSystem(), kDir, '.'};
+};
+
+TEST_F(BackupStoreTest, OneClickEntryCreatesTheFolderAndItsTypedSection) {
+    EXPECT_FALSE(machine->fileSystem().exists(kDir));
+    auto id = store.startOneClickEntry(TimeSerial(46000.5));
+    ASSERT_TRUE(id) << id.status().message();
+    EXPECT_EQ(*id, "46000.5");
+    EXPECT_TRUE(machine->fileSystem().isDirectory(kDir));
+    EXPECT_EQ(index().readString("46000.5", "Type"), "29001");
+
+    // A second entry started at the same instant gets its own section.
+    auto second = store.startOneClickEntry(TimeSerial(46000.5));
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *id);
+    EXPECT_EQ(index().sectionNames().size(), 2u);
+}
+
+TEST_F(BackupStoreTest, CategoryFilesGetNamesThatNothingElseHas) {
+    auto id = store.startOneClickEntry(TimeSerial(46000.25));
+    ASSERT_TRUE(id);
+    auto registry = store.RecordCategoryFile(*id, categorykey::Registry, TimeSerial(46000.3));
+    ASSERT_TRUE(registry);
+    EXPECT_EQ(*registry, "46000.3");
+    EXPECT_EQ(index().readString(*id, "29601"), "46000.3");
+
+    // Same instant again (a category with nothing to do finishes within the clock's step): the
+    // name moves on instead of sharing, and later overwriting, the Registry file.
+    auto spyware = store.RecordCategoryFile(*id, categorykey::Spyware, TimeSerial(46000.3));
+    ASSERT_TRUE(spyware);
+    EXPECT_NE(*spyware, *registry);
+    EXPECT_EQ(index().readString(*id, "29606"), *spyware);
+    EXPECT_LT(TimeSerial::parse(*spyware)->days() - 46000.3, 1.0 / 86400.0);
+
+    // A file already in the folder under that name is not reused either.
+    ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf("46000.4"), "older"));
+    auto shortcuts = store.RecordCategoryFile(*id, categorykey::Shortcuts, TimeSerial(46000.4));
+    ASSERT_TRUE(shortcuts);
+    EXPECT_NE(*shortcuts, "46000.4");
+    EXPECT_EQ(*machine->fileSystem().readFile(store.pathOf("46000.4")), "older");
+}
+
+TEST_F(BackupStoreTest, RegistryExportFileRestoresWhatTheRepairDeletes) {
+    auto id = store.startOneClickEntry(TimeSerial(46001.5));
+    ASSERT_TRUE(id);
+    auto name = store.RecordCategoryFile(*id, categorykey::Registry, TimeSerial(46001.6));
+    ASSERT_TRUE(name);
+    TIORegistry exporter(*machine);
+    const std::vector<RegistryBackupItem> items{
+        {"HKEY_CURRENT_USER", "\\Software\\Bad", std::nullopt},
+        {"HKEY_LOCAL_MACHINE", "\\Software\\Run", std::string("tool")},
+        {"HKEY_LOCAL_MACHINE", "\\Software\\Gone", std::nullopt},  // exports nothing
+    };
+    ASSERT_TRUE(store.WriteRegistryExport(exporter, items, *name));
+
+    // The repair deletes; importing the category file puts everything back.
+    auto hkcu =
+        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad"));
+    auto run = machine->registry().openKey(RootKey::LocalMachine, "Software\\Run",
+                                           platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*run)->deleteValue("tool"));
+
+    TIORegistry restorer(*machine);
+    ASSERT_TRUE(restorer.ImportRegistry(store.pathOf(*name)));
+    auto sub = machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad\\Sub");
+    ASSERT_TRUE(sub);
+    EXPECT_EQ((*sub)->value("v"), RegValue::string("x"));
+    EXPECT_EQ((*run)->value("tool"), RegValue::string("C:\\tool.exe"));
+    EXPECT_FALSE(machine->registry().openKey(RootKey::LocalMachine, "Software\\Gone"));
+
+    // With nothing to export the file is still written, and imports nothing.
+    ASSERT_TRUE(store.WriteRegistryExport(exporter, {}, "empty"));
+    EXPECT_TRUE(machine->fileSystem().isFile(store.pathOf("empty")));
+    EXPECT_EQ(exporter.exportLineCount(), 0u);
+}
+
+TEST_F(BackupStoreTest, EntriesAreListedNewestFirstWithTheirFiles) {
+    EXPECT_TRUE(store.entries().empty());  // no index yet
+    writeIndex(
+        "[45000.5]\r\nType=11001\r\n"
+        "[9999.25]\r\nType=16001\r\n"  // 1927: fewer digits, so text order would misplace it
+        "[not a time]\r\nType=77\r\n"
+        "[46000,75]\r\nType=29001\r\n29603=46000,8\r\n29601=46000,76\r\n"
+        "[46000.5]\r\nType=29001\r\n29602=46000.6\r\n"
+        "[45500.1]\r\n");
+    const auto list = store.entries();
+    std::vector<std::string> order;
+    for (const auto& e : list)
+        order.push_back(e.section);
+    EXPECT_EQ(order, (std::vector<std::string>{"46000,75", "46000.5", "45500.1", "45000.5",
+                                               "9999.25", "not a time"}));
+    EXPECT_EQ(list[0].type, entrytype::OneClick);
+    EXPECT_EQ(list[0].categoryFiles,
+              (std::vector<core::IniFile::KeyValue>{{"29601", "46000,76"}, {"29603", "46000,8"}}));
+    EXPECT_EQ(list[2].type, 0);  // no Type: listed, restores nothing
+    EXPECT_EQ(list[4].type, entrytype::FolderList);
+    EXPECT_FALSE(list[5].time.has_value());
+}
+
+}  // namespace
+}  // namespace quorvel::backup
