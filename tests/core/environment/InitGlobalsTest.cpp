@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include "core/environment/BuiltContext.h"
+#include "core/environment/ProtectedFolders.h"
+#include "platform/text/CaseInsensitive.h"
+
+namespace quorvel::core {
+namespace {
+
+using platform::RegValue;
+using quorvel::testing::MachineBuilder;
+using testsupport::BuiltContext;
+
+constexpr const char* kSessionEnvironment =
+    "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr const char* kShellFoldersUser =
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kShellFoldersCommon =
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+TEST(InitGlobals, FreshMachineFolders) {
+    MachineBuilder b;
+    BuiltContext c(b);
+    const auto& g = c.globals;
+    EXPECT_EQ(g.OsName, "vista");  // 6.1
+    EXPECT_EQ(g.OsMajorVersion, 6U);
+    EXPECT_EQ(g.WinDir, "C:\\windows\\");
+    EXPECT_EQ(g.SystemDir, "C:\\windows\\system32\\");
+    EXPECT_EQ(g.TempDir, "C:\\users\\tester\\Temp\\");
+    EXPECT_EQ(g.ProgramFiles, "C:\\Program Files\\");
+    EXPECT_EQ(g.AppData, "C:\\users\\tester\\AppData\\Roaming\\");
+    EXPECT_EQ(g.UserProfile, "C:\\users\\tester\\");
+    for (const std::string* f :
+         {&g.AppData, &g.ProgramFiles, &g.CommonFiles, &g.WinDir, &g.TempDir, &g.SystemDir,
+          &g.AllUsersProfile, &g.UserProfile, &g.UserStartup, &g.CommonStartup, &g.UserStartMenu,
+          &g.CommonStartMenu, &g.UserPrograms, &g.CommonPrograms}) {
+        ASSERT_FALSE(f->empty());
+        EXPECT_EQ(f->back(), '\\') << *f;
+        EXPECT_EQ(f->find("\\\\"), std::string::npos) << *f;
+    }
+    EXPECT_TRUE(platform::text::iendsWith(g.UserStartup, "\\Startup\\")) << g.UserStartup;
+    EXPECT_EQ(g.FixedDrives.rfind(";C:\\:", 0), 0U) << g.FixedDrives;
+    // The three appended search folders come last, in this order.
+    ASSERT_GE(g.SearchPaths.size(), 3U);
+    const auto n = g.SearchPaths.size();
+    EXPECT_EQ(g.SearchPaths[n - 3], g.WinDir);
+    EXPECT_EQ(g.SearchPaths[n - 2], g.SystemDir);
+    EXPECT_EQ(g.SearchPaths[n - 1], g.ProgramFiles + "Internet Explorer");
+    // The settings step ran last and had the folders.
+    EXPECT_EQ(g.BackupsDir, g.AppData + "QuorvelSoft\\Quorvel Utilities\\Backups\\");
+    EXPECT_EQ(g.BackupsMax, 60);
+    EXPECT_EQ(g.LanguageFileName, "english.lng");
+}
+
+TEST(InitGlobals, WindowsVersionNames) {
+    MachineBuilder b;
+    b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
+            RegValue::string("5.2"));
+    BuiltContext c(b);
+    EXPECT_EQ(c.globals.OsName, "");
+    EXPECT_EQ(c.globals.OsMajorVersion, 5U);
+}
+
+TEST(InitGlobals, SearchPathsKeepEmptyPiecesButNotATrailingOne) {
+    MachineBuilder b;
+    b.value(kSessionEnvironment, "PATH", RegValue::string("C:\\A;;C:\\B;"));
+    BuiltContext c(b);
+    const std::vector<std::string> expected{"C:\\A",
+                                            "",
+                                            "C:\\B",
+                                            "C:\\windows\\",
+                                            "C:\\windows\\system32\\",
+                                            "C:\\Program Files\\Internet Explorer"};
+    EXPECT_EQ(c.globals.SearchPaths, expected);
+}
+
+TEST(InitGlobals, FixedDrivesLeaveOutCdDrives) {
+    MachineBuilder b;
+    quorvel::testing::TempDir d, e;
+    b.drive('D', d.path(), platform::DriveType::CdRom);
+    b.drive('E', e.path(), platform::DriveType::Fixed);
+    BuiltContext c(b);
+    EXPECT_NE(c.globals.FixedDrives.find(";C:\\:;E:\\:"), std::string::npos)
+        << c.globals.FixedDrives;
+    EXPECT_EQ(c.globals.FixedDrives.find("D:"), std::string::npos) << c.globals.FixedDrives;
+}
+
+TEST(InitGlobals, ShortTempFolderBecomesLong) {
+    MachineBuilder b;
+    b.folder("C:\\users\\tester\\Long Temp Folder");
+    b.value("HKCU\\Environment", "TEMP", RegValue::string("C:\\users\\tester\\LONGTE~1"));
+    BuiltContext c(b);
+    EXPECT_EQ(c.globals.TempDir, "C:\\users\\tester\\Long Temp Folder\\");
+}
+
+TEST(InitGlobals, ShellFolderFallbacks) {
+    MachineBuilder b;
+    // The user's key is gone; the common key lacks "Common Programs" and has an empty
+    // "Common Start Menu".
+    b.removeKey(kShellFoldersUser);
+    b.removeKey(kShellFoldersCommon);
+    b.value(kShellFoldersCommon, "Common Startup", RegValue::string("C:\\Elsewhere\\Startup"));
+    b.value(kShellFoldersCommon, "Common Start Menu", RegValue::string(""));
+    BuiltContext c(b);
+    const auto& g = c.globals;
+    EXPECT_EQ(g.UserStartup, g.UserProfile + "Start Menu\\Programs\\Startup\\");
+    EXPECT_EQ(g.UserStartMenu, g.UserProfile + "Start Menu\\");
+    EXPECT_EQ(g.UserPrograms, g.UserProfile + "Start Menu\\Programs\\");
+    EXPECT_EQ(g.CommonStartup, "C:\\Elsewhere\\Startup\\");
+    EXPECT_EQ(g.CommonStartMenu, g.AllUsersProfile + "Start Menu\\");
+    EXPECT_EQ(g.CommonPrograms, g.AllUsersProfile + "Start Menu\\Programs\\");
+}
+
+// The machine with some environment variables taken away (Wine always derives TEMP and windir,
+// so a real prefix cannot lack them).
+class WithoutVariables final : public platform::Machine, public platform::Environment {
+public:
+    WithoutVariables(platform::Machine& inner, std::vector<std::string> hidden)
+        : inner_(inner), hidden_(std::move(hidden)) {}
+    platform::Registry& registry() override { return inner_.registry(); }
+    platform::FileSystem& fileSystem() override { return inner_.fileSystem(); }
+    platform::Environment& environment() override { return *this; }
+    std::string displayName() const override { return inner_.displayName(); }
+
+    std::optional<std::string> variable(std::string_view name) const override {
+        for (const auto& h : hidden_)
+            if (platform::text::iequals(h, name)) return std::nullopt;
+        return inner_.environment().variable(name);
+    }
+    platform::OsVersion version() const override { return inner_.environment().version(); }
+    std::string windowsDirectory() const override {
+        return inner_.environment().windowsDirectory();
+    }
+    std::string systemDirectory() const override { return inner_.environment().systemDirectory(); }
+    std::vector<std::string> logicalDrives() const override {
+        return inner_.environment().logicalDrives();
+    }
+    platform::DriveType driveType(std::string_view root) const override {
+        return inner_.environment().driveType(root);
+    }
+    std::string longPathName(std::string_view path) const override {
+        return inner_.environment().longPathName(path);
+    }
+    std::string userName() const override { return inner_.environment().userName(); }
+
+private:
+    platform::Machine& inner_;
+    std::vector<std::string> hidden_;
+};
+
+TEST(InitGlobals, MissingVariablesLeaveFoldersEmptyNotDriveRoot) {
+    MachineBuilder b;
+    auto real = b.build();
+    WithoutVariables machine(*real, {"TEMP", "windir", "ProgramFiles"});
+    quorvel::testing::TempDir programDir;
+    TGlobalVars g;
+    LanguageTable language;
+    InitGlobals(machine, programDir.path(), g, language);
+    // A lone "\" would name the current drive's root, where cleaners would then delete.
+    EXPECT_EQ(g.TempDir, "");
+    EXPECT_EQ(g.WinDir, "");
+    EXPECT_EQ(g.ProgramFiles, "");
+    EXPECT_EQ(g.SystemDir, "C:\\windows\\system32\\");
+    for (const auto& entry : g.SearchPaths)
+        EXPECT_NE(entry, "\\");
+    EXPECT_NE(g.SearchPaths.back(), "Internet Explorer");
+    // No protected folder may turn into a relative name.
+    for (const auto& folder : ProtectedFolders::collect(machine, g))
+        EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+}
+
+TEST(InitGlobals, ProgramFolderAsTheMachineSeesIt) {
+    EXPECT_EQ(HostFolderAsWindowsPath("/opt/quorvel/bin"), "Z:\\opt\\quorvel\\bin\\");
+    EXPECT_EQ(HostFolderAsWindowsPath("/opt/quorvel/bin/"), "Z:\\opt\\quorvel\\bin\\");
+}
+
+}  // namespace
+}  // namespace quorvel::core
