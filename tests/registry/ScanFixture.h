@@ -1,0 +1,68 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Context.h"
+#include "core/environment/ProtectedFolders.h"
+#include "core/language/LanguageTable.h"
+#include "registry/RegChecks.h"
+#include "support/MachineBuilder.h"
+
+namespace quorvel::testing {
+
+// Receives what a check reports, on the calling thread, and can ask for a stop.
+class CollectingHost : public registry::ScanHost {
+public:
+    bool stopRequested() const override { return stop; }
+    void reportProgress(int position, std::string_view text) override {
+        positions.push_back(position);
+        texts.emplace_back(text);
+        if (onProgress) onProgress(*this);
+    }
+    void addFinding(registry::TRegData finding) override { findings.push_back(std::move(finding)); }
+    void rendezvous() override { ++rendezvousCount; }
+
+    bool stop = false;
+    std::function<void(CollectingHost&)> onProgress;
+    registry::RegFindings findings;
+    std::vector<int> positions;
+    std::vector<std::string> texts;
+    int rendezvousCount = 0;
+};
+
+// A built machine with its context: plant keys and files through `builder`, then run checks.
+class ScanFixture : public ::testing::Test {
+protected:
+    MachineBuilder builder;
+    CollectingHost host;
+
+    // Builds the machine (again, after more changes) and fills the context.
+    core::Context& context();
+    // Runs one check on the machine as it is built now.
+    registry::RegFindings run(registry::RegCheck check, double progressBase = 0);
+    // Runs several checks in one run (they share the broken-class list).
+    registry::RegFindings run(std::initializer_list<registry::RegCheck> checks);
+    // The findings with the given key path (letter case ignored, as in the registry).
+    static std::vector<registry::TRegData> at(const registry::RegFindings& findings,
+                                              std::string_view keyPath);
+
+    static std::filesystem::path programDir();
+
+private:
+    std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine_;
+    core::TGlobalVars globals_;
+    core::LanguageTable language_;
+    std::unique_ptr<core::ProtectedFolders> protected_;
+    std::optional<core::Context> context_;
+};
+
+// "HKEY_LOCAL_MACHINE\..." style summary of findings for readable failure messages.
+std::string Describe(const registry::RegFindings& findings);
+
+}  // namespace quorvel::testing
