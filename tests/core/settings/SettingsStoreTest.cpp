@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/SettingsStore.h"
+#include "support/MachineBuilder.h"
+
+namespace quorvel::core {
+namespace {
+
+using platform::RegValue;
+using platform::RootKey;
+using quorvel::testing::MachineBuilder;
+
+constexpr RootKey HKCU = RootKey::CurrentUser;
+
+TEST(SettingsStore, ValuesRoundTripWithTheirRegistryTypes) {
+    MachineBuilder b;
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    const std::string_view key = "\\Software\\Test\\Values";
+
+    ASSERT_TRUE(store.writeString(HKCU, key, "Text", "hello"));
+    ASSERT_TRUE(store.writeInteger(HKCU, key, "Number", -7));
+    ASSERT_TRUE(store.writeBool(HKCU, key, "Flag", true));
+    ASSERT_TRUE(store.writeBool(HKCU, key, "Off", false));
+    EXPECT_EQ(store.readString(HKCU, key, "Text"), "hello");
+    EXPECT_EQ(store.readInteger(HKCU, key, "Number"), -7);
+    EXPECT_EQ(store.readBool(HKCU, key, "Flag"), true);
+    EXPECT_EQ(store.readBool(HKCU, key, "Off"), false);
+
+    // Booleans and integers are DWORDs; a boolean is stored as exactly 0 or 1.
+    auto raw = m->registry().openKey(HKCU, key);
+    ASSERT_TRUE(raw);
+    EXPECT_EQ((*raw)->value("Flag"), RegValue::dword(1));
+    EXPECT_EQ((*raw)->value("Off"), RegValue::dword(0));
+    EXPECT_EQ((*raw)->value("Number"), RegValue::dword(0xFFFFFFF9U));
+    EXPECT_EQ((*raw)->value("Text"), RegValue::string("hello"));
+}
+
+TEST(SettingsStore, ReadRulesForForeignValues) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\Test", "Seven", RegValue::dword(7));
+    b.value("HKCU\\Software\\Test", "TextFive", RegValue::string("5"));
+    b.value("HKCU\\Software\\Test", "Expand",
+            RegValue::string("%TEMP%\\x", platform::regtype::ExpandSz));
+    b.value("HKCU\\Software\\Test", "Short", RegValue::binary({1, 2}));
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    // Any non-zero DWORD reads as true.
+    EXPECT_EQ(store.readBool(HKCU, "\\Software\\Test", "Seven"), true);
+    // A value of another type is no integer; a string is read unexpanded.
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Test", "TextFive"), std::nullopt);
+    EXPECT_EQ(store.readString(HKCU, "\\Software\\Test", "Seven"), std::nullopt);
+    EXPECT_EQ(store.readString(HKCU, "\\Software\\Test", "Expand"), "%TEMP%\\x");
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Test", "Short"), std::nullopt);
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Missing", "Seven"), std::nullopt);
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\Missing"));
+}
+
+TEST(SettingsStore, DefaultsAreWrittenOnlyWhenMissing) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\Test", "Kept", RegValue::dword(5));
+    b.value("HKCU\\Software\\Test", "WrongType", RegValue::string("abc"));
+    auto m = b.build();
+    auto key = SettingsKey::open(m->registry(), HKCU, "\\Software\\Test", false);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->integerWithDefault("Kept", 60), 5);
+    EXPECT_EQ(key->integerWithDefault("New", 60), 60);
+    EXPECT_EQ(key->readInteger("New"), 60);
+    // A value of another type is neither overwritten nor used.
+    EXPECT_EQ(key->integerWithDefault("WrongType", 1), 1);
+    EXPECT_EQ(key->readString("WrongType"), "abc");
+    EXPECT_EQ(key->boolWithDefault("NewFlag", true), true);
+    EXPECT_EQ(key->readInteger("NewFlag"), 1);
+    EXPECT_EQ(key->stringWithDefault("NewText", "x"), "x");
+    EXPECT_EQ(key->stringWithDefault("NewText", "y"), "x");
+}
+
+TEST(SettingsStore, OpenWithAndWithoutCreate) {
+    MachineBuilder b;
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    EXPECT_FALSE(store.open(HKCU, "\\Software\\A\\B\\C", false));
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\A"));
+    EXPECT_TRUE(store.open(HKCU, "\\Software\\A\\B\\C", true));
+    EXPECT_TRUE(store.keyExists(HKCU, "\\Software\\A\\B\\C"));
+    EXPECT_FALSE(store.valueExists(HKCU, "\\Software\\A\\B\\C", "x"));
+    // Reading never creates.
+    EXPECT_EQ(store.readString(HKCU, "\\Software\\Q", "x"), std::nullopt);
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\Q"));
+}
+
+TEST(SettingsStore, DeleteTreeTakesTheKeyAndItsSubtreeOnly) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\Vendor\\App\\Sub\\Deep", "v", RegValue::dword(1));
+    b.value("HKCU\\Software\\Vendor\\App", "v", RegValue::dword(1));
+    b.value("HKCU\\Software\\Vendor\\App Backup", "v", RegValue::dword(2));
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    EXPECT_TRUE(store.deleteTree(HKCU, "\\Software\\Vendor\\App"));
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\Vendor\\App"));
+    EXPECT_TRUE(store.keyExists(HKCU, "\\Software\\Vendor\\App Backup"));
+    EXPECT_TRUE(store.keyExists(HKCU, "\\Software\\Vendor"));
+    EXPECT_FALSE(store.deleteTree(HKCU, "\\Software\\Vendor\\App"));
+    // The root itself is never deleted.
+    EXPECT_FALSE(store.deleteTree(HKCU, ""));
+    EXPECT_FALSE(store.deleteTree(HKCU, "\\"));
+    EXPECT_TRUE(store.keyExists(HKCU, "\\Software\\Vendor\\App Backup"));
+}
+
+TEST(SettingsStore, MoveTreeCopiesEverythingThenDeletesTheSource) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\V\\Backup", "Language", RegValue::string("german.lng"));
+    b.value("HKCU\\Software\\V\\Backup", "", RegValue::string("default value"));
+    b.value("HKCU\\Software\\V\\Backup\\Settings", "BackupsMax", RegValue::dword(5));
+    b.value("HKCU\\Software\\V\\Backup\\Settings\\AvailableModules", "OneClick",
+            RegValue::dword(0));
+    b.value("HKCU\\Software\\V\\Backup\\Empty\\AlsoEmpty", "", RegValue::binary({}));
+    b.value("HKCU\\Software\\V\\Main", "Stale", RegValue::dword(9));
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    ASSERT_TRUE(store.deleteTree(HKCU, "\\Software\\V\\Main"));
+    ASSERT_TRUE(store.moveTree(HKCU, "\\Software\\V\\Backup", "\\Software\\V\\Main"));
+
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\V\\Backup"));
+    EXPECT_EQ(store.readString(HKCU, "\\Software\\V\\Main", "Language"), "german.lng");
+    EXPECT_EQ(store.readString(HKCU, "\\Software\\V\\Main", ""), "default value");
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\V\\Main\\Settings", "BackupsMax"), 5);
+    EXPECT_EQ(store.readBool(HKCU, "\\Software\\V\\Main\\Settings\\AvailableModules", "OneClick"),
+              false);
+    EXPECT_TRUE(store.keyExists(HKCU, "\\Software\\V\\Main\\Empty\\AlsoEmpty"));
+    EXPECT_FALSE(store.valueExists(HKCU, "\\Software\\V\\Main", "Stale"));
+}
+
+TEST(SettingsStore, MoveTreeRefusesWhatWouldLoseData) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\V\\Tree\\Sub", "v", RegValue::dword(1));
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    // Onto itself (any spelling): copying and deleting would leave nothing.
+    EXPECT_FALSE(store.moveTree(HKCU, "\\Software\\V\\Tree", "\\software\\v\\TREE\\"));
+    // Into its own subtree: the copy would never end.
+    EXPECT_FALSE(store.moveTree(HKCU, "\\Software\\V\\Tree", "\\Software\\V\\Tree\\Sub\\Inner"));
+    EXPECT_FALSE(store.moveTree(HKCU, "\\Software\\V\\Missing", "\\Software\\V\\Other"));
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\V\\Other"));
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\V\\Tree\\Sub", "v"), 1);
+    EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\V\\Tree\\Sub\\Inner"));
+    // A sibling whose name only starts like the source is a valid target.
+    EXPECT_TRUE(store.moveTree(HKCU, "\\Software\\V\\Tree", "\\Software\\V\\Tree2"));
+    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\V\\Tree2\\Sub", "v"), 1);
+}
+
+TEST(SettingsStore, NamesAndPersistence) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\N", "a", RegValue::dword(1));
+    b.value("HKCU\\Software\\N", "b", RegValue::dword(2));
+    b.key("HKCU\\Software\\N\\k1");
+    b.key("HKCU\\Software\\N\\k2");
+    auto m = b.build();
+    SettingsStore store(m->registry());
+    EXPECT_EQ(store.valueNames(HKCU, "\\Software\\N"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(store.subKeyNames(HKCU, "\\Software\\N"), (std::vector<std::string>{"k1", "k2"}));
+    EXPECT_TRUE(store.valueNames(HKCU, "\\Software\\None").empty());
+
+    ASSERT_TRUE(store.writeInteger(HKCU, keys::kSettings, "BackupsMax", 12));
+    ASSERT_TRUE(m->registry().flush());
+    auto reopened = platform::wineprefix::WinePrefixMachine::open(b.prefix());
+    ASSERT_TRUE(reopened);
+    SettingsStore again((*reopened)->registry());
+    EXPECT_EQ(again.readInteger(HKCU, keys::kSettings, "BackupsMax"), 12);
+}
+
+}  // namespace
+}  // namespace quorvel::core
