@@ -191,6 +191,17 @@ void WineEnvironment::loadVariables(Registry& registry) {
         if (auto s = folder("Local AppData")) set("LOCALAPPDATA", *s);
     }
 
+    // What the logon sets before the user's keys are read (they may refer to it).
+    if (auto profile = variable("USERPROFILE"); profile && profile->size() >= 2) {
+        if (!variable("HOMEDRIVE")) set("HOMEDRIVE", profile->substr(0, 2));
+        if (!variable("HOMEPATH")) set("HOMEPATH", profile->size() > 2 ? profile->substr(2) : "\\");
+        if (!variable("APPDATA")) set("APPDATA", *profile + "\\AppData\\Roaming");
+        if (!variable("LOCALAPPDATA")) set("LOCALAPPDATA", *profile + "\\AppData\\Local");
+        if (!variable("USERNAME")) {
+            const auto parsed = WinePath::parse(*profile);
+            if (parsed && !parsed->isRoot()) set("USERNAME", parsed->leaf());
+        }
+    }
     // The registry's environment keys, machine first, then the user's.
     const auto applyKey = [&](RootKey root, std::string_view path, bool appendPath) {
         const auto key = openKey(registry, root, path);
@@ -214,17 +225,6 @@ void WineEnvironment::loadVariables(Registry& registry) {
     applyKey(RootKey::CurrentUser, "Environment", true);
     applyKey(RootKey::CurrentUser, "Volatile Environment", false);
 
-    // What a logon adds when the keys leave it out.
-    if (auto profile = variable("USERPROFILE"); profile && profile->size() >= 2) {
-        if (!variable("HOMEDRIVE")) set("HOMEDRIVE", profile->substr(0, 2));
-        if (!variable("HOMEPATH")) set("HOMEPATH", profile->size() > 2 ? profile->substr(2) : "\\");
-        if (!variable("APPDATA")) set("APPDATA", *profile + "\\AppData\\Roaming");
-        if (!variable("LOCALAPPDATA")) set("LOCALAPPDATA", *profile + "\\AppData\\Local");
-        if (!variable("USERNAME")) {
-            const auto parsed = WinePath::parse(*profile);
-            if (parsed && !parsed->isRoot()) set("USERNAME", parsed->leaf());
-        }
-    }
     if (!variable("TEMP")) set("TEMP", windowsDirectory_ + "\\temp");
     if (!variable("TMP")) set("TMP", *variable("TEMP"));
     if (!variable("ALLUSERSPROFILE"))

@@ -30,7 +30,11 @@ std::optional<WinePath> WinePath::parse(std::string_view path) {
             if (!result.components.empty()) result.components.pop_back();
             continue;
         }
-        if (part.find(':') != std::string_view::npos) return std::nullopt;
+        // Characters no Windows file name may hold (':' would name a data stream).
+        for (const char c : part)
+            if (static_cast<unsigned char>(c) < 0x20 ||
+                std::string_view(":*?<>|\"").find(c) != std::string_view::npos)
+                return std::nullopt;
         result.components.emplace_back(part);
     }
     return result;

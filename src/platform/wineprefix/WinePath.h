@@ -10,7 +10,8 @@ namespace quorvel::platform::wineprefix {
 // A Windows path taken apart: "c:/Users\\.\\me\\..\\Bob" -> drive 'C', components {"Users", "Bob"}.
 // "." and ".." are resolved as GetFullPathName does ("..", never above the root). Accepted forms:
 // "X:\...", "X:/...", "X:" and the "\\?\X:\..." / "\\.\X:\..." prefixes. Network paths, relative
-// paths, alternate data streams (":" in a component) and NUL characters are refused.
+// paths, alternate data streams (":" in a component) and characters Windows forbids in names
+// (control characters, * ? < > | ") are refused.
 struct WinePath {
     char drive = 'C';  // upper case
     std::vector<std::string> components;

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "platform/wineprefix/WineEnvironment.h"
+#include "support/MachineBuilder.h"
+#include "support/TempDir.h"
+
+using namespace quorvel::platform;
+using quorvel::testing::MachineBuilder;
+using quorvel::testing::TempDir;
+
+namespace {
+
+std::string var(Environment& env, std::string_view name) {
+    return env.variable(name).value_or("<unset>");
+}
+
+}  // namespace
+
+TEST(WineEnvironment, DerivesTheProcessEnvironmentFromTheHives) {
+    MachineBuilder b;
+    auto m = b.build();
+    auto& env = m->environment();
+    EXPECT_EQ(var(env, "APPDATA"), "C:\\users\\tester\\AppData\\Roaming");
+    EXPECT_EQ(var(env, "LOCALAPPDATA"), "C:\\users\\tester\\AppData\\Local");
+    EXPECT_EQ(var(env, "ProgramFiles"), "C:\\Program Files");
+    EXPECT_EQ(var(env, "ProgramFiles(x86)"), "C:\\Program Files (x86)");
+    EXPECT_EQ(var(env, "CommonProgramFiles"), "C:\\Program Files\\Common Files");
+    EXPECT_EQ(var(env, "windir"), "C:\\windows");
+    EXPECT_EQ(var(env, "SystemRoot"), "C:\\windows");
+    EXPECT_EQ(var(env, "SystemDrive"), "C:");
+    // The user's key overrides the machine's %SystemRoot%\temp.
+    EXPECT_EQ(var(env, "TEMP"), "C:\\users\\tester\\Temp");
+    EXPECT_EQ(var(env, "TMP"), "C:\\users\\tester\\Temp");
+    EXPECT_EQ(var(env, "ALLUSERSPROFILE"), "C:\\ProgramData");
+    EXPECT_EQ(var(env, "USERPROFILE"), "C:\\users\\tester");
+    EXPECT_EQ(var(env, "HOMEDRIVE"), "C:");
+    EXPECT_EQ(var(env, "USERNAME"), "tester");
+    EXPECT_EQ(var(env, "ComSpec"), "C:\\windows\\system32\\cmd.exe");
+    // Expanded, and found under any spelling of its name.
+    EXPECT_EQ(var(env, "path"), "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem");
+    EXPECT_EQ(var(env, "NOT_THERE"), "<unset>");
+    EXPECT_EQ(env.userName(), "tester");
+    EXPECT_EQ(env.windowsDirectory(), "C:\\windows");
+    EXPECT_EQ(env.systemDirectory(), "C:\\windows\\system32");
+}
+
+TEST(WineEnvironment, UserPathIsAppendedAndExpansionKeepsUnknownNames) {
+    MachineBuilder b;
+    b.value("HKCU\\Environment", "Path", RegValue::string("%USERPROFILE%\\bin", regtype::ExpandSz));
+    b.value("HKCU\\Environment", "ODD",
+            RegValue::string("%NOPE%;100%;%USERNAME%", regtype::ExpandSz));
+    auto m = b.build();
+    auto& env = m->environment();
+    EXPECT_EQ(
+        var(env, "PATH"),
+        "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem;C:\\users\\tester\\bin");
+    EXPECT_EQ(var(env, "ODD"), "%NOPE%;100%;tester");
+}
+
+TEST(WineEnvironment, FallsBackToTheProfileListWithoutVolatileEnvironment) {
+    MachineBuilder b;
+    b.removeKey("HKCU\\Volatile Environment");
+    b.value(
+        "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1000",
+        "ProfileImagePath", RegValue::string("C:\\users\\Someone Else"));
+    b.removeKey("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
+    b.removeKey("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    auto m = b.build();
+    auto& env = m->environment();
+    EXPECT_EQ(env.userName(), "Someone Else");
+    EXPECT_EQ(var(env, "USERPROFILE"), "C:\\users\\Someone Else");
+    EXPECT_EQ(var(env, "APPDATA"), "C:\\users\\Someone Else\\AppData\\Roaming");
+    EXPECT_EQ(var(env, "HOMEPATH"), "\\users\\Someone Else");
+}
+
+TEST(WineEnvironment, VersionFromWineSettingThenCurrentVersion) {
+    {
+        MachineBuilder b;
+        auto v = b.build()->environment().version();
+        EXPECT_EQ(v.major, 6u);
+        EXPECT_EQ(v.minor, 1u);
+        EXPECT_EQ(v.build, 7601u);
+        EXPECT_EQ(v.servicePack, "Service Pack 1");
+        EXPECT_EQ(v.platformId, 2u);
+    }
+    {
+        MachineBuilder b;  // winecfg's per-user choice wins over the registry's numbers
+        b.value("HKCU\\Software\\Wine", "Version", RegValue::string("winxp"));
+        auto v = b.build()->environment().version();
+        EXPECT_EQ(v.major, 5u);
+        EXPECT_EQ(v.minor, 1u);
+        EXPECT_EQ(v.servicePack, "Service Pack 3");
+    }
+    {
+        MachineBuilder b;  // Windows 10 keeps "6.3" in CurrentVersion and the truth in dwords
+        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion",
+                "CurrentMajorVersionNumber", RegValue::dword(10));
+        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
+                RegValue::string("6.3"));
+        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentBuildNumber",
+                RegValue::string("19045"));
+        b.value("HKLM\\Software\\Wine", "Version", RegValue::string("not-a-version"));
+        auto v = b.build()->environment().version();
+        EXPECT_EQ(v.major, 10u);
+        EXPECT_EQ(v.minor, 0u);
+        EXPECT_EQ(v.build, 19045u);
+    }
+    {
+        MachineBuilder b;
+        b.value("HKCU\\Software\\Wine", "Version", RegValue::string("win98"));
+        EXPECT_EQ(b.build()->environment().version().platformId, 1u);
+    }
+}
+
+TEST(WineEnvironment, DrivesAndTheirTypesComeFromDosdevicesAndWineDrives) {
+    TempDir cd, share, disk;
+    MachineBuilder b;
+    b.drive('D', cd.path(), DriveType::CdRom);
+    b.drive('n', share.path(), DriveType::Remote);
+    b.drive('F', disk.path());
+    b.value("HKLM\\Software\\Wine\\Drives", "F:", RegValue::string("HD"));
+    b.value("HKLM\\Software\\Wine\\Drives", "g:", RegValue::string("floppy"));  // no link: no drive
+    auto m = b.build();
+    auto& env = m->environment();
+    EXPECT_EQ(env.logicalDrives(), (std::vector<std::string>{"C:\\", "D:\\", "F:\\", "N:\\"}));
+    EXPECT_EQ(env.driveType("C:\\"), DriveType::Fixed);
+    EXPECT_EQ(env.driveType("d:\\"), DriveType::CdRom);
+    EXPECT_EQ(env.driveType("N:"), DriveType::Remote);
+    EXPECT_EQ(env.driveType("F:\\"), DriveType::Fixed);
+    EXPECT_EQ(env.driveType("G:\\"), DriveType::NoRootDir);
+    EXPECT_EQ(env.driveType("C:\\windows"), DriveType::NoRootDir);
+    EXPECT_EQ(env.driveType(""), DriveType::NoRootDir);
+}
+
+TEST(WineEnvironment, LongPathNameLeavesMissingPathsAlone) {
+    MachineBuilder b;
+    auto m = b.build();
+    EXPECT_EQ(m->environment().longPathName("C:\\PROGRA~1\\COMMON~1"),
+              "C:\\Program Files\\Common Files");
+    EXPECT_EQ(m->environment().longPathName("C:\\NOSUCH~1"), "C:\\NOSUCH~1");
+}

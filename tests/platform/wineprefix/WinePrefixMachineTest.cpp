@@ -1,0 +1,64 @@
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/wineprefix/WinePrefixMachine.h"
+#include "support/MachineBuilder.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using namespace quorvel::platform;
+using quorvel::platform::wineprefix::WinePrefixMachine;
+using quorvel::testing::MachineBuilder;
+using quorvel::testing::TempDir;
+
+TEST(WinePrefixMachine, RefusesFoldersThatAreNoPrefix) {
+    TempDir t;
+    const auto plain = WinePrefixMachine::open(t.path());
+    ASSERT_FALSE(plain);
+    EXPECT_NE(plain.status().message().find(t.path().string()), std::string::npos);
+    EXPECT_NE(plain.status().message().find("not a Wine prefix"), std::string::npos);
+
+    const auto missing = WinePrefixMachine::open(t.path() / "nowhere");
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.status().message().find("does not exist"), std::string::npos);
+
+    // A drive_c alone is enough: the hives start empty.
+    fs::create_directories(t.path() / "drive_c");
+    fs::create_directories(t.path() / "dosdevices");
+    fs::create_directory_symlink("../drive_c", t.path() / "dosdevices" / "c:");
+    auto bare = WinePrefixMachine::open(t.path());
+    ASSERT_TRUE(bare) << bare.status().message();
+    EXPECT_EQ((*bare)->environment().windowsDirectory(), "C:\\windows");
+    EXPECT_EQ((*bare)->environment().logicalDrives(), std::vector<std::string>{"C:\\"});
+}
+
+TEST(WinePrefixMachine, BundlesRegistryFilesAndEnvironmentOfOnePrefix) {
+    MachineBuilder b;
+    b.value("HKCU\\Software\\Quorvel", "Answer", RegValue::dword(42));
+    b.file("C:\\users\\tester\\Documents\\a.txt", "text");
+    auto m = b.build();
+    EXPECT_EQ(m->displayName(), b.prefix().string());
+    EXPECT_EQ(m->prefix(), b.prefix());
+    auto key = m->registry().openKey(RootKey::CurrentUser, "Software\\Quorvel");
+    ASSERT_TRUE(key);
+    EXPECT_EQ((*key)->value("Answer")->asDword(), 42u);
+    const auto profile = m->environment().variable("USERPROFILE").value();
+    EXPECT_EQ(m->fileSystem().readFile(profile + "\\Documents\\A.TXT").value(), "text");
+    EXPECT_TRUE(m->hiveProblems().empty());
+    EXPECT_FALSE(m->isServerRunning());
+}
+
+TEST(WinePrefixMachine, ExposesHiveProblemsWithoutFailing) {
+    MachineBuilder b;
+    {
+        std::ofstream out(b.prefix() / "system.reg", std::ios::app);
+        out << "[Software\\\\Broken] 1\n\"unterminated=\"value\n\x01\x02 junk\n";
+    }
+    auto m = b.build();
+    ASSERT_FALSE(m->hiveProblems().empty());
+    EXPECT_EQ(m->hiveProblems()[0].file.filename(), "system.reg");
+    // What could be read is still there.
+    EXPECT_EQ(m->environment().variable("ProgramFiles"), "C:\\Program Files");
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Environment.h"
+#include "platform/FileTime.h"
+#include "platform/RegistryTypes.h"
+#include "platform/wineprefix/WinePrefixMachine.h"
+#include "platform/wineprefix/WineRegistry.h"
+#include "support/TempDir.h"
+
+namespace quorvel::testing {
+
+// A lock on a file held by another process (a forked child) until destruction: both a POSIX
+// record lock over the whole file and a flock, so every way of asking sees it.
+class HeldLock {
+public:
+    HeldLock(pid_t child, int releaseFd) : child_(child), releaseFd_(releaseFd) {}
+    ~HeldLock();
+    HeldLock(HeldLock&& other) noexcept;
+    HeldLock& operator=(HeldLock&&) = delete;
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    // Releases the lock now (the child ends).
+    void release();
+
+private:
+    pid_t child_ = -1;
+    int releaseFd_ = -1;
+};
+
+// Makes a throw-away Wine prefix in a unique temporary folder: drive_c with windows\system32,
+// the user's profile folders, dosdevices/c: -> ../drive_c, and the hives a fresh wineboot
+// writes, trimmed to what matters (Windows 7 SP1, environment, shell folders, profile list).
+// Registry changes go through the real registry and are saved by build(); files are made on
+// disk at once. Every method throws std::runtime_error when the step fails.
+class MachineBuilder {
+public:
+    static constexpr const char* kUserName = "tester";
+    static constexpr const char* kUserSid = "S-1-5-21-0-0-0-1000";
+
+    MachineBuilder();
+    ~MachineBuilder();
+    MachineBuilder(const MachineBuilder&) = delete;
+    MachineBuilder& operator=(const MachineBuilder&) = delete;
+
+    // Keys are full paths with their root: "HKLM\Software\X" or "HKEY_LOCAL_MACHINE\...".
+    MachineBuilder& key(std::string_view keyPath);
+    MachineBuilder& value(std::string_view keyPath, std::string_view name,
+                          const platform::RegValue& value);
+    MachineBuilder& removeKey(std::string_view keyPath);
+
+    // Files and folders by Windows path; missing parent folders are made.
+    MachineBuilder& file(std::string_view windowsPath, std::string_view contents);
+    MachineBuilder& file(std::string_view windowsPath, std::size_t size);
+    MachineBuilder& folder(std::string_view windowsPath);
+    MachineBuilder& attributes(std::string_view windowsPath, std::uint32_t attributes);
+    MachineBuilder& lastWrite(std::string_view windowsPath, platform::FileTime time);
+    // A symbolic link at windowsPath pointing at a host path (absolute or relative).
+    MachineBuilder& symlink(std::string_view windowsPath, const std::filesystem::path& hostTarget);
+    // Drive letter -> host folder, with its type recorded where Wine keeps it.
+    MachineBuilder& drive(char letter, const std::filesystem::path& hostFolder,
+                          platform::DriveType type = platform::DriveType::Fixed);
+    // Another process locks the file until the returned object is gone.
+    [[nodiscard]] HeldLock lock(std::string_view windowsPath);
+
+    const std::filesystem::path& prefix() const { return prefix_; }
+    // The host path of a Windows path (missing components as written).
+    std::filesystem::path hostPath(std::string_view windowsPath) const;
+
+    // Saves registry changes and opens the machine. May be called again after more changes.
+    std::unique_ptr<platform::wineprefix::WinePrefixMachine> build();
+
+private:
+    platform::wineprefix::WineRegistry& registry();
+
+    TempDir temp_;
+    std::filesystem::path prefix_;
+    std::unique_ptr<platform::wineprefix::WineRegistry> registry_;
+};
+
+// "HKLM\Software\X" -> (LocalMachine, "Software\X"); the long names and HKCR, HKCU, HKLM, HKU,
+// HKCC are understood. Throws std::runtime_error for anything else.
+std::pair<platform::RootKey, std::string> splitKeyPath(std::string_view keyPath);
+
+// The hive texts MachineBuilder starts from.
+std::string defaultSystemHive();
+std::string defaultUserHive();
+std::string defaultUserDefaultHive();
+
+}  // namespace quorvel::testing
