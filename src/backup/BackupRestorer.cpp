@@ -1,0 +1,160 @@
+#include "backup/BackupRestorer.h"
+
+#include "backup/BackupArchiveNames.h"
+#include "backup/BackupArchiveReader.h"
+#include "backup/TIORegistry.h"
+#include "core/formats/IniFile.h"
+#include "platform/text/CaseInsensitive.h"
+
+namespace quorvel::backup {
+namespace {
+
+using platform::ErrorCode;
+using platform::Status;
+
+// Collects failures: how many, and the first in words.
+class Outcome {
+public:
+    void add(const Status& s) {
+        if (s) return;
+        if (count_++ == 0) first_ = s;
+    }
+    Status result() const {
+        if (count_ <= 1) return first_;
+        return {first_.code(),
+                first_.message() + " (and " + std::to_string(count_ - 1) + " more problem(s))"};
+    }
+
+private:
+    int count_ = 0;
+    Status first_;
+};
+
+// The folder part of a Windows path, without the final separator; "" when there is none.
+std::string_view folderOf(std::string_view path) {
+    const auto sep = path.find_last_of("\\/");
+    return sep == std::string_view::npos ? std::string_view{} : path.substr(0, sep);
+}
+
+// "name.ext" -> "name.Sfi"; a name without extension gets one.
+std::string withSfiExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return std::string(dot == std::string_view::npos ? name : name.substr(0, dot)) + ".Sfi";
+}
+
+}  // namespace
+
+Status BackupRestorer::restoreEntry(const BackupEntry& entry) {
+    const std::string file = store_.pathOf(entry.section);
+    switch (entry.type) {
+        case entrytype::OneClick:
+            return RestoreOneClick(entry.section);
+        case entrytype::SiblingRegistry:
+        case entrytype::ToolRegistry:
+        case entrytype::ToolRegistry2:
+            return RestoreRegistryFile(file);
+        case entrytype::ToolArchive:
+        case entrytype::ToolArchive2:
+        case entrytype::ToolArchive3:
+            return RestoreArchive(file);
+        case entrytype::FolderList:
+            return RestoreFolderList(file);
+        default:
+            return Status::ok();
+    }
+}
+
+Status BackupRestorer::RestoreOneClick(std::string_view section) {
+    auto index = core::IniFile::load(machine_.fileSystem(), store_.indexPath());
+    if (!index) return index.status();
+    Outcome outcome;
+    const auto restoreFile = [&](std::string_view key, bool archive) {
+        const std::string name = index->readString(section, key);
+        if (name.empty()) return;  // category not backed up
+        // The index names plain files of the backup folder; anything else is not followed.
+        if (!isSafeEntryName(name)) {
+            outcome.add({ErrorCode::AccessDenied,
+                         "Backup index names \"" + name + "\", which is not a plain file name."});
+            return;
+        }
+        const std::string path = store_.pathOf(name);
+        outcome.add(archive ? RestoreArchive(path) : RestoreRegistryFile(path));
+    };
+    restoreFile(categorykey::Registry, false);
+    restoreFile(categorykey::Shortcuts, true);
+    restoreFile(categorykey::Startup, true);
+    restoreFile(categorykey::Spyware, false);
+    return outcome.result();
+}
+
+Status BackupRestorer::RestoreRegistryFile(std::string_view path) {
+    if (!machine_.fileSystem().isFile(path)) return Status::ok();
+    TIORegistry importer(machine_);
+    return importer.ImportRegistry(path);
+}
+
+Status BackupRestorer::RestoreFolderList(std::string_view path) {
+    auto& fs = machine_.fileSystem();
+    if (!fs.isFile(path)) return Status::ok();
+    auto list = core::IniFile::load(fs, path);
+    if (!list) return list.status();
+    Outcome outcome;
+    for (const auto& [key, folder] : list->sectionValues("Folders")) {
+        if (!folder.empty()) outcome.add(fs.createDirectoryTree(folder));
+    }
+    return outcome.result();
+}
+
+Status BackupRestorer::RestoreArchive(std::string_view path) {
+    auto& fs = machine_.fileSystem();
+    if (!fs.isFile(path)) return Status::ok();
+    auto archive = BackupArchiveReader::load(fs, path);
+    if (!archive) return archive.status();
+    auto indexText = archive->read(kArchiveIndexName);
+    if (!indexText) return indexText.status();
+    const core::IniFile index = core::IniFile::parse(*indexText);
+
+    Outcome outcome;
+    for (const auto& section : index.sectionNames()) {
+        const std::string longName = index.readString(section, "LongName");
+        if (platform::text::istartsWith(section, "folder")) {
+            if (!longName.empty()) outcome.add(fs.createDirectoryTree(longName));
+            continue;
+        }
+        if (platform::text::iequals(section, kRegistryFileEntry)) {
+            auto text = archive->read(kRegistryFileEntry);
+            if (!text) {
+                outcome.add(text.status());
+                continue;
+            }
+            TIORegistry importer(machine_);
+            outcome.add(importer.importBytes(*text));
+            continue;
+        }
+        const std::string entry = withSfiExtension(section);
+        if (!isSafeEntryName(entry)) {
+            outcome.add({ErrorCode::AccessDenied,
+                         "Refused archive entry \"" + entry + "\": not a plain file name."});
+            continue;
+        }
+        if (longName.empty() || folderOf(longName).empty()) {
+            outcome.add({ErrorCode::InvalidData,
+                         "Archive entry \"" + entry + "\" has no full path to restore to."});
+            continue;
+        }
+        if (fs.exists(longName)) continue;  // occupied again: the present file is kept
+        auto contents = archive->read(entry);
+        if (!contents) {
+            outcome.add(contents.status());
+            continue;
+        }
+        if (Status s = fs.createDirectoryTree(folderOf(longName)); !s) {
+            outcome.add(s);
+            continue;
+        }
+        outcome.add(fs.writeFile(longName, *contents, platform::WriteMode::Durable));
+    }
+    return outcome.result();
+}
+
+}  // namespace quorvel::backup

@@ -1,0 +1,188 @@
+#include "backup/BackupRestorer.h"
+
+#include <gtest/gtest.h>
+
+#include "backup/CategoryArchive.h"
+#include "support/MachineBuilder.h"
+
+namespace quorvel::backup {
+namespace {
+
+using core::TimeSerial;
+using platform::RegValue;
+using platform::RootKey;
+
+constexpr const char* kDir = "C:\\backups\\";
+constexpr const char* kDesktopLink = "C:\\users\\tester\\Desktop\\App.lnk";
+constexpr const char* kMenuLink = "C:\\users\\tester\\Start Menu\\Old Folder\\App.lnk";
+constexpr const char* kStartupFile = "C:\\users\\tester\\Startup\\helper.lnk";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class BackupRestorerTest : public ::testing::Test {
+protected:
+    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
+        b.file(kDesktopLink, "desktop link");
+        b.file(kMenuLink, "menu link");
+        b.file(kStartupFile, "startup link");
+        b.value(std::string("HKCU\\") + kRunKey, "Tool", RegValue::string("C:\\tool.exe"));
+        b.value("HKCU\\Software\\Bad CLSID\\Sub", "", RegValue::string("gone.dll"));
+        b.folder(kDir);
+        return b.build();
+    }
+
+    platform::FileSystem& fs() { return machine->fileSystem(); }
+
+    // Writes archive bytes whose quorvel.ini is given as text, as another tool might.
+    void writeArchive(std::string_view path, std::string_view indexText,
+                      const std::vector<std::pair<std::string, std::string>>& files = {}) {
+        BackupArchiveWriter writer;
+        for (const auto& [name, contents] : files)
+            ASSERT_TRUE(writer.add(name, contents));
+        ASSERT_TRUE(writer.add("quorvel.ini", std::string(indexText)));
+        ASSERT_TRUE(writer.save(fs(), path));
+    }
+
+    std::vector<std::string> namesIn(std::string_view folder) {
+        std::vector<std::string> names;
+        for (const auto& f : fs().find(std::string(folder) + "\\*.*"))
+            names.push_back(f.name);
+        return names;
+    }
+
+    testing::MachineBuilder builder;
+    std::unique_ptr<platform::Machine> machine = build(builder);
+    BackupStore store{machine->fileSystem(), kDir, '.'};
+    BackupRestorer restorer{*machine, store};
+};
+
+TEST_F(BackupRestorerTest, OneClickEntryPutsBackWhatTheRepairsRemoved) {
+    // Back up as the repair threads do.
+    auto id = store.startOneClickEntry(TimeSerial(46000.5));
+    ASSERT_TRUE(id);
+    TIORegistry exporter(*machine);
+    auto regName = store.RecordCategoryFile(*id, categorykey::Registry, TimeSerial(46000.51));
+    ASSERT_TRUE(store.WriteRegistryExport(
+        exporter, {{"HKEY_CURRENT_USER", "\\Software\\Bad CLSID", std::nullopt}}, *regName));
+
+    auto shortcutsName =
+        store.RecordCategoryFile(*id, categorykey::Shortcuts, TimeSerial(46000.52));
+    CategoryArchive shortcuts(fs());
+    ASSERT_TRUE(shortcuts.addFile(0, kDesktopLink));
+    shortcuts.addFolder(1, "C:\\users\\tester\\Start Menu\\Old Folder");
+    ASSERT_TRUE(shortcuts.addFile(2, kMenuLink));
+    ASSERT_TRUE(shortcuts.save(fs(), store.pathOf(*shortcutsName)));
+
+    auto startupName = store.RecordCategoryFile(*id, categorykey::Startup, TimeSerial(46000.53));
+    exporter.clear();
+    exporter.ExportRegistry("HKEY_CURRENT_USER", std::string("\\") + kRunKey, "Tool");
+    CategoryArchive startup(fs());
+    ASSERT_TRUE(startup.addFile(1, kStartupFile));
+    ASSERT_TRUE(startup.addRegistryExport(exporter));
+    ASSERT_TRUE(startup.save(fs(), store.pathOf(*startupName)));
+
+    // The repairs.
+    auto hkcu =
+        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad CLSID"));
+    auto run =
+        machine->registry().openKey(RootKey::CurrentUser, kRunKey, platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*run)->deleteValue("Tool"));
+    for (const char* f : {kDesktopLink, kMenuLink, kStartupFile})
+        ASSERT_TRUE(fs().deleteFile(f));
+    ASSERT_TRUE(fs().removeDirectory("C:\\users\\tester\\Start Menu\\Old Folder"));
+
+    const auto entries = store.entries();
+    ASSERT_EQ(entries.size(), 1u);
+    const auto s = restorer.restoreEntry(entries[0]);
+    ASSERT_TRUE(s) << s.message();
+
+    EXPECT_EQ(*fs().readFile(kDesktopLink), "desktop link");
+    EXPECT_EQ(*fs().readFile(kMenuLink), "menu link");
+    EXPECT_EQ(*fs().readFile(kStartupFile), "startup link");
+    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID\\Sub"));
+    EXPECT_EQ((*run)->value("Tool"), RegValue::string("C:\\tool.exe"));
+    // No work files anywhere: not beside the restored files, not in the backup folder.
+    EXPECT_EQ(namesIn("C:\\users\\tester\\Desktop"), (std::vector<std::string>{"App.lnk"}));
+    EXPECT_EQ(namesIn("C:\\users\\tester\\Start Menu\\Old Folder"),
+              (std::vector<std::string>{"App.lnk"}));
+    EXPECT_EQ(namesIn("C:\\backups").size(), 4u);  // index + three category files
+}
+
+TEST_F(BackupRestorerTest, OccupiedPathKeepsTheExistingFileAndLeavesNoCopy) {
+    CategoryArchive archive(fs());
+    ASSERT_TRUE(archive.addFile(4, kDesktopLink));
+    ASSERT_TRUE(archive.save(fs(), "C:\\backups\\a"));
+    ASSERT_TRUE(fs().writeFile(kDesktopLink, "newer link"));
+
+    ASSERT_TRUE(restorer.RestoreArchive("C:\\backups\\a"));
+    EXPECT_EQ(*fs().readFile(kDesktopLink), "newer link");
+    EXPECT_EQ(namesIn("C:\\users\\tester\\Desktop"), (std::vector<std::string>{"App.lnk"}));
+}
+
+TEST_F(BackupRestorerTest, FolderSectionsInAnyLetterCaseAreRestoredAsFolders) {
+    writeArchive("C:\\backups\\f",
+                 "[Folder3]\r\nLongName=C:\\One\\Two\r\n[FOLDER9]\r\nLongName=C:\\Three\r\n"
+                 "[folderX]\r\nLongName=C:\\Four\r\n");
+    ASSERT_TRUE(restorer.RestoreArchive("C:\\backups\\f"));
+    for (const char* folder : {"C:\\One\\Two", "C:\\Three", "C:\\Four"})
+        EXPECT_TRUE(fs().isDirectory(folder)) << folder;
+}
+
+TEST_F(BackupRestorerTest, HostileOrDamagedBackupsAreRefusedWithoutEscaping) {
+    // An index whose section would name an entry outside the flat archive layout.
+    writeArchive("C:\\backups\\h",
+                 "[..\\..\\evil.Sfi]\r\nLongName=C:\\evil.txt\r\n"
+                 "[0000000001.Sfi]\r\nLongName=C:\\fine.txt\r\n",
+                 {{"0000000001.Sfi", "fine"}});
+    EXPECT_FALSE(restorer.RestoreArchive("C:\\backups\\h"));
+    EXPECT_FALSE(fs().exists("C:\\evil.txt"));
+    EXPECT_EQ(*fs().readFile("C:\\fine.txt"), "fine");  // the rest is still restored
+
+    // Not an archive at all, and an archive without its index.
+    ASSERT_TRUE(fs().writeFile("C:\\backups\\junk", "not a zip file at all, really not"));
+    EXPECT_FALSE(restorer.RestoreArchive("C:\\backups\\junk"));
+    BackupArchiveWriter noIndex;
+    ASSERT_TRUE(noIndex.add("0000000001.Sfi", "x"));
+    ASSERT_TRUE(noIndex.save(fs(), "C:\\backups\\noindex"));
+    EXPECT_FALSE(restorer.RestoreArchive("C:\\backups\\noindex"));
+
+    // An index value that leaves the backup folder is not followed.
+    ASSERT_TRUE(
+        fs().writeFile("C:\\backups\\index.ini", "[46000.5]\r\nType=29001\r\n29602=..\\h\r\n"));
+    EXPECT_FALSE(restorer.RestoreOneClick("46000.5"));
+}
+
+TEST_F(BackupRestorerTest, MissingFilesAreSkippedAndOtherTypesDispatched) {
+    // Category keys naming files that were never written, and an empty key.
+    ASSERT_TRUE(fs().writeFile("C:\\backups\\index.ini",
+                               "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=\r\n"));
+    EXPECT_TRUE(restorer.RestoreOneClick("46000.5"));
+    EXPECT_TRUE(restorer.RestoreArchive("C:\\backups\\missing"));
+    EXPECT_TRUE(restorer.RestoreRegistryFile("C:\\backups\\missing"));
+    EXPECT_TRUE(restorer.RestoreFolderList("C:\\backups\\missing"));
+
+    // 16001: a folder list named like the section.
+    ASSERT_TRUE(fs().writeFile("C:\\backups\\45000.25",
+                               "[Folders]\r\n1=C:\\Restored\\A\r\nx=C:\\Restored\\B\r\n"));
+    ASSERT_TRUE(
+        restorer.restoreEntry({"45000.25", TimeSerial(45000.25), entrytype::FolderList, {}}));
+    EXPECT_TRUE(fs().isDirectory("C:\\Restored\\A"));
+    EXPECT_TRUE(fs().isDirectory("C:\\Restored\\B"));
+
+    // 11001: a registry export file named like the section.
+    TIORegistry exporter(*machine);
+    exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID");
+    ASSERT_TRUE(exporter.save("C:\\backups\\45000.5"));
+    auto hkcu =
+        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad CLSID"));
+    ASSERT_TRUE(
+        restorer.restoreEntry({"45000.5", TimeSerial(45000.5), entrytype::SiblingRegistry, {}}));
+    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID\\Sub"));
+
+    // Unknown type: listed, restores nothing.
+    EXPECT_TRUE(restorer.restoreEntry({"45000.75", TimeSerial(45000.75), 4242, {}}));
+}
+
+}  // namespace
+}  // namespace quorvel::backup
