@@ -110,11 +110,20 @@ void CheckStartMenuOrder(ScanRun& run) {
             stack.push_back({keyPath, std::move(subkeys)});
             continue;
         }
-        const std::string rel = frame.path.substr(base.size());
-        const std::string below = JoinPath(JoinPath("Start Menu\\Programs", rel), name);
-        const bool exists =
-            core::PathExists(run.context(), JoinPath(globals.AllUsersProfile, below), false) ||
-            core::PathExists(run.context(), JoinPath(globals.UserProfile, below), false);
+        const std::string below = JoinPath(frame.path.substr(base.size()), name);
+        // The profiles' "Start Menu\Programs" (older Windows), and the Programs folders the
+        // shell names (where Vista and later keep them).
+        bool exists = false;
+        for (const std::string& programs :
+             {JoinPath(globals.AllUsersProfile, "Start Menu\\Programs"),
+              JoinPath(globals.UserProfile, "Start Menu\\Programs"), globals.CommonPrograms,
+              globals.UserPrograms}) {
+            if (programs.empty()) continue;
+            if (core::PathExists(run.context(), JoinPath(programs, below), false)) {
+                exists = true;
+                break;
+            }
+        }
         if (!exists) {
             run.add(kUser, keyPath, "", "", run.message(11064, name), DeleteKey);
         } else if (!key->hasValue("Order")) {

@@ -1,0 +1,281 @@
+#include "ScanFixture.h"
+
+namespace {
+
+namespace qt = quorvel::testing;
+namespace registry = quorvel::registry;
+namespace platform = quorvel::platform;
+using platform::RegValue;
+using platform::RootKey;
+using registry::RegFindings;
+
+const std::string kExplorer = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+const std::string kCurrentVersion = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion";
+
+RegValue Sz(std::string_view s) {
+    return RegValue::string(s);
+}
+
+class AppChecks : public qt::ScanFixture {
+protected:
+    void SetUp() override {
+        builder.file("C:\\windows\\system32\\rundll32.exe", "MZ");
+        builder.file("C:\\windows\\system32\\msiexec.exe", "MZ");
+        builder.file("C:\\Tools\\tool.exe", "MZ");
+        builder.file("C:\\Shared\\used.dll", "MZ");
+    }
+    static std::vector<std::string> valueNames(const RegFindings& found) {
+        std::vector<std::string> names;
+        for (const auto& f : found)
+            names.push_back(f.ValueName);
+        return names;
+    }
+};
+
+TEST_F(AppChecks, ShellFolders) {
+    const std::string user = kExplorer + "\\User Shell Folders";
+    builder.value(user, "Gone", Sz("C:\\Nowhere\\Folder"));
+    builder.value(user, "Binary", RegValue::binary({'C', ':', '\\', 'x'}));
+    builder.folder("C:\\users\\tester\\AppData\\Local\\Microsoft\\Windows\\INetCookies");
+    builder.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\SendTo");
+    builder.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Templates");
+
+    const RegFindings found = run(registry::CheckShellFolders);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].ValueName, "Gone");
+    EXPECT_EQ(found[0].Kind, registry::DeleteValue);
+    EXPECT_EQ(found[0].Description,
+              "Shell folder \"Gone\" refers to a missing folder: C:\\Nowhere\\Folder");
+    // Two parts of the step: the bar moves through 0..5 in order.
+    ASSERT_FALSE(host.positions.empty());
+    EXPECT_TRUE(std::is_sorted(host.positions.begin(), host.positions.end()));
+    EXPECT_EQ(host.positions.back(), 5);
+    EXPECT_EQ(host.rendezvousCount, 1);
+}
+
+TEST_F(AppChecks, EmptySoftwareKeys) {
+    builder.key("HKCU\\Software\\EmptyVendor\\Sub\\Deeper");
+    builder.key("HKCU\\Software\\Policies");
+    builder.value("HKLM\\Software\\FullVendor\\Sub\\Deeper", "v", Sz("x"));
+    builder.key("HKLM\\Software\\EmptyToo");
+
+    const RegFindings found = run(registry::CheckEmptySoftwareKeys);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(at(found, "\\software\\EmptyVendor").size(), 1u);
+    EXPECT_EQ(at(found, "\\software\\EmptyVendor")[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(at(found, "\\software\\EmptyToo").size(), 1u);
+    EXPECT_TRUE(at(found, "\\software\\Policies").empty());
+    EXPECT_TRUE(at(found, "\\software\\FullVendor").empty());
+}
+
+TEST_F(AppChecks, ExplorerFileExtensions) {
+    const std::string exts = kExplorer + "\\FileExts";
+    builder.key(exts + "\\.aaa\\OpenWithList");
+    builder.value(exts + "\\.bbb\\OpenWithProgids", "bbbfile", RegValue::binary({}));
+    builder.value(exts + "\\.ccc\\UserChoice", "Progid", Sz("cccfile"));
+    builder.value(exts + "\\.ddd", "Application", Sz("x.exe"));
+    builder.key(exts + "\\ddecache");
+
+    const RegFindings found = run(registry::CheckExplorerFileExts);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].KeyPath,
+              "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.aaa");
+    EXPECT_EQ(found[0].Kind, registry::DeleteKey);
+}
+
+TEST_F(AppChecks, StartMenuOrder) {
+    const std::string menu = kExplorer + "\\MenuOrder\\Start Menu2\\Programs";
+    const std::string programs =
+        "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+    builder.folder(programs + "\\Accessories");
+    builder.folder(programs + "\\Games");
+    builder.folder("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Vendor\\Tool");
+    builder.key(menu + "\\Gone");
+    builder.key(menu + "\\Accessories");
+    builder.value(menu + "\\Games", "Order", RegValue::binary({1, 2}));
+    builder.value(menu + "\\Vendor\\Tool", "Order", RegValue::binary({1}));
+    builder.value(menu + "\\Vendor\\Lost", "Order", RegValue::binary({1}));
+
+    const RegFindings found = run(registry::CheckStartMenuOrder);
+    SCOPED_TRACE(qt::Describe(found));
+    const std::string base =
+        "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start "
+        "Menu2\\Programs";
+    ASSERT_EQ(at(found, base + "\\Gone").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\Gone")[0].Description,
+              "Start menu order of a missing folder: Gone");
+    ASSERT_EQ(at(found, base + "\\Accessories").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\Accessories")[0].Description, "Empty registry key");
+    EXPECT_TRUE(at(found, base + "\\Games").empty());
+    EXPECT_TRUE(at(found, base + "\\Vendor\\Tool").empty());
+    EXPECT_EQ(at(found, base + "\\Vendor\\Lost").size(), 1u);
+    EXPECT_TRUE(at(found, base + "\\Vendor").empty());
+}
+
+TEST_F(AppChecks, RunEntries) {
+    const std::string userRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    builder.value(userRun, "Gone", Sz("C:\\Gone\\agent.exe /background"));
+    builder.value(userRun, "Network", Sz("\\\\server\\share\\agent.exe"));
+    builder.value(userRun, "QuotedNetwork", Sz("\"\\\\server\\share\\agent.exe\" /x"));
+    builder.value(userRun, "Tool", Sz("\"C:\\Tools\\tool.exe\" -tray"));
+    builder.value(userRun, "Dll", Sz("rundll32.exe shell32.dll,Control_RunDLL"));
+    builder.value(
+        kCurrentVersion + "\\Run", "Expanded",
+        RegValue::string("%SystemRoot%\\system32\\gone.exe", platform::regtype::ExpandSz));
+    builder.value(
+        kCurrentVersion + "\\Run", "ExpandedHere",
+        RegValue::string("%SystemRoot%\\system32\\rundll32.exe x,y", platform::regtype::ExpandSz));
+
+    const RegFindings found = run(registry::CheckRunEntries);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].ValueName, "Gone");
+    EXPECT_EQ(found[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(found[0].Description,
+              "Startup program \"Gone\" not found: C:\\Gone\\agent.exe /background");
+    EXPECT_EQ(found[1].ValueName, "Expanded");
+    EXPECT_EQ(found[1].RootKey, RootKey::LocalMachine);
+    EXPECT_EQ(found[1].Data, "%SystemRoot%\\system32\\gone.exe");
+}
+
+TEST_F(AppChecks, SharedDllCounts) {
+    const std::string shared = kCurrentVersion + "\\SharedDLLs";
+    builder.value(shared, "C:\\Gone\\lib.dll", RegValue::dword(3));
+    builder.value(shared, "C:\\Gone\\zero.dll", RegValue::dword(0));
+    builder.value(shared, "C:\\Shared\\used.dll", RegValue::dword(0));
+    builder.value(shared, "C:\\Tools\\tool.exe", RegValue::dword(2));
+
+    const RegFindings found = run(registry::CheckSharedDlls);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].ValueName, "C:\\Gone\\lib.dll");
+    EXPECT_EQ(found[0].Data, "3");
+    EXPECT_EQ(found[0].Description, "Shared DLL not found: C:\\Gone\\lib.dll");
+    EXPECT_EQ(found[1].ValueName, "C:\\Gone\\zero.dll");
+    EXPECT_EQ(found[1].Description, "Shared DLL not found: C:\\Gone\\zero.dll");
+    EXPECT_EQ(found[2].ValueName, "C:\\Shared\\used.dll");
+    EXPECT_EQ(found[2].Data, "0");
+    EXPECT_EQ(found[2].Description, "Shared DLL with a usage count of zero: C:\\Shared\\used.dll");
+}
+
+TEST_F(AppChecks, ApplicationPaths) {
+    const std::string appPaths = kCurrentVersion + "\\App Paths";
+    builder.value(appPaths + "\\gone.exe", "", Sz("C:\\Gone\\gone.exe"));
+    builder.value(appPaths + "\\nodrive.exe", "", Sz("nodrive.exe"));
+    builder.value(appPaths + "\\tool.exe", "", Sz("tool.exe"));
+    builder.value(appPaths + "\\tool.exe", "Path", Sz("C:\\Tools"));
+    builder.value(appPaths + "\\lost.exe", "", Sz("LOST.EXE"));
+    builder.value(appPaths + "\\lost.exe", "Path", Sz("C:\\Tools\\"));
+
+    const RegFindings found = run(registry::CheckAppPaths);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Data, "C:\\Gone\\gone.exe");
+    EXPECT_EQ(found[1].Data, "C:\\Tools\\LOST.EXE");
+    EXPECT_EQ(found[1].Kind, registry::DeleteKey);
+    EXPECT_EQ(found[1].Description, "Application path not found: C:\\Tools\\LOST.EXE");
+}
+
+TEST_F(AppChecks, UninstallEntriesAndTheirCache) {
+    const std::string uninstall = kCurrentVersion + "\\Uninstall";
+    builder.value(uninstall + "\\GoneApp", "DisplayName", Sz("Gone App"));
+    builder.value(uninstall + "\\GoneApp", "UninstallString", Sz("C:\\Gone\\uninst.exe /S"));
+    builder.value(uninstall + "\\Quiet", "QuietUninstallString", Sz("C:\\Gone\\q.exe"));
+    builder.value(uninstall + "\\Orphan", "DisplayName", Sz("Orphan"));
+    builder.value(uninstall + "\\WithSub\\Details", "x", Sz("y"));
+    builder.value(uninstall + "\\System", "SystemComponent", RegValue::dword(1));
+    builder.value(uninstall + "\\Msi", "UninstallString", Sz("MsiExec.exe /X{1234}"));
+    builder.value(kCurrentVersion + "\\App Management\\ARPCache\\GoneApp", "SlowInfoCache",
+                  RegValue::binary({0}));
+    builder.value(kCurrentVersion + "\\App Management\\ARPCache\\Removed", "SlowInfoCache",
+                  RegValue::binary({0}));
+
+    const RegFindings found = run(registry::CheckUninstallEntries);
+    SCOPED_TRACE(qt::Describe(found));
+    const std::string base = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    ASSERT_EQ(at(found, base + "\\GoneApp").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\GoneApp")[0].Description,
+              "Uninstall entry of a program that is no longer installed: Gone App");
+    ASSERT_EQ(at(found, base + "\\Quiet").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\Quiet")[0].Description,
+              "Uninstall entry of a program that is no longer installed: Quiet");
+    ASSERT_EQ(at(found, base + "\\Orphan").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\Orphan")[0].Description,
+              "Uninstall entry without an uninstall command");
+    EXPECT_EQ(found.size(), 3u);
+
+    const RegFindings cache = run(registry::CheckArpCache);
+    SCOPED_TRACE(qt::Describe(cache));
+    ASSERT_EQ(cache.size(), 1u);
+    EXPECT_EQ(cache[0].KeyPath,
+              "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Removed");
+}
+
+TEST_F(AppChecks, InstallerFoldersFontsAndHelpFiles) {
+    builder.value(kCurrentVersion + "\\Installer\\Folders", "C:\\Gone\\Folder\\", Sz(""));
+    builder.value(kCurrentVersion + "\\Installer\\Folders", "C:\\Tools\\", Sz(""));
+    // Windows 7 machine: only the Windows\CurrentVersion fonts key is read.
+    builder.file("C:\\windows\\Fonts\\here.ttf", "x");
+    builder.value(kCurrentVersion + "\\Fonts", "Gone (TrueType)", Sz("gone.ttf"));
+    builder.value(kCurrentVersion + "\\Fonts", "Here (TrueType)", Sz("here.ttf"));
+    builder.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "Other",
+                  Sz("other.ttf"));
+    builder.file("C:\\windows\\help\\here.hlp", "x");
+    builder.value("HKLM\\Software\\Microsoft\\Windows\\Help", "gone.hlp", Sz("C:\\windows\\help"));
+    builder.value("HKLM\\Software\\Microsoft\\Windows\\Help", "here.hlp",
+                  Sz("C:\\windows\\help\\"));
+    builder.value("HKLM\\Software\\Microsoft\\Windows\\Html Help", "gone.chm", Sz("C:\\Docs"));
+
+    const RegFindings folders = run(registry::CheckInstallerFolders);
+    ASSERT_EQ(folders.size(), 1u) << qt::Describe(folders);
+    EXPECT_EQ(folders[0].ValueName, "C:\\Gone\\Folder\\");
+
+    const RegFindings fonts = run(registry::CheckFonts);
+    ASSERT_EQ(fonts.size(), 1u) << qt::Describe(fonts);
+    EXPECT_EQ(fonts[0].Description, "Font file not found: gone.ttf (Gone (TrueType))");
+
+    const RegFindings help = run(registry::CheckHelpFiles);
+    SCOPED_TRACE(qt::Describe(help));
+    ASSERT_EQ(help.size(), 2u);
+    EXPECT_EQ(help[0].Description, "Help file not found: gone.hlp (C:\\windows\\help\\gone.hlp)");
+    EXPECT_EQ(help[0].Data, "C:\\windows\\help");
+    EXPECT_EQ(help[1].KeyPath, "\\SOFTWARE\\Microsoft\\Windows\\Html Help");
+}
+
+TEST_F(AppChecks, OpenSaveHistoryReadsEveryListedLetter) {
+    const std::string mru = kExplorer + "\\ComDlg32\\OpenSaveMRU\\txt";
+    builder.value(mru, "MRUList", Sz("bca"));
+    builder.value(mru, "b", Sz("C:\\Tools\\tool.exe"));
+    builder.value(mru, "c", Sz(""));
+    builder.value(mru, "a", Sz("C:\\Gone\\notes.txt"));
+    builder.value(mru, "d", Sz("C:\\Gone\\unlisted.txt"));
+
+    const RegFindings found = run(registry::CheckOpenSaveHistory);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].ValueName, "a");
+    EXPECT_EQ(found[0].Data, "C:\\Gone\\notes.txt");
+    EXPECT_EQ(found[0].Kind, registry::DeleteValue);
+}
+
+TEST_F(AppChecks, ServiceImagePaths) {
+    const std::string services = "HKLM\\System\\CurrentControlSet\\Services";
+    builder.value(services + "\\GoneSvc", "ImagePath",
+                  Sz("C:\\windows\\system32\\gone.exe -k net"));
+    builder.value(
+        services + "\\OkSvc", "ImagePath",
+        RegValue::string("%SystemRoot%\\system32\\rundll32.exe", platform::regtype::ExpandSz));
+    builder.value(services + "\\Driver", "ImagePath", Sz("system32\\drivers\\x.sys"));
+    builder.value(services + "\\Number", "ImagePath", RegValue::dword(7));
+
+    const RegFindings found = run(registry::CheckServiceImagePaths);
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].KeyPath, "\\SYSTEM\\CurrentControlSet\\Services\\GoneSvc");
+    EXPECT_EQ(found[0].Kind, registry::DeleteKey);
+    EXPECT_EQ(found[0].ValueName, "ImagePath");
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include "ScanFixture.h"
+
+namespace {
+
+namespace qt = quorvel::testing;
+namespace registry = quorvel::registry;
+namespace platform = quorvel::platform;
+using platform::RegValue;
+using platform::RootKey;
+using registry::RegFindings;
+
+constexpr const char* kGone = "C:\\Program Files\\Vendor\\gone.exe";
+constexpr const char* kHere = "C:\\Program Files\\Vendor\\here.exe";
+
+class WalkChecks : public qt::ScanFixture {
+protected:
+    void SetUp() override { builder.file(kHere, "MZ"); }
+    void broken(std::string_view keyPath) {
+        builder.value(keyPath, "Target", RegValue::string(kGone));
+    }
+};
+
+TEST_F(WalkChecks, MachineHiveValuesWithDrivePaths) {
+    const std::string app = "HKLM\\Software\\Vendor\\App";
+    builder.value(app, "Gone", RegValue::string(std::string("\"") + kGone + "\" /s"));
+    builder.value(app, "Here", RegValue::string(std::string(kHere) + " /s"));
+    builder.value(
+        app, "Expanded",
+        RegValue::string("%ProgramFiles%\\Vendor\\gone2.exe", platform::regtype::ExpandSz));
+    builder.value(app, "Number", RegValue::dword(5));
+    builder.value(app, "List", RegValue::multiString({kGone}));
+    builder.value(app, "Text", RegValue::string("no path at all"));
+    const std::filesystem::path cd = builder.prefix() / "cdrom";
+    std::filesystem::create_directories(cd);
+    builder.drive('D', cd, platform::DriveType::CdRom);
+    builder.value(app, "OnCd", RegValue::string("D:\\setup\\missing.exe"));
+
+    const RegFindings found = run(registry::CheckLocalMachinePaths, 5);
+    SCOPED_TRACE(qt::Describe(found));
+    const auto atApp = at(found, "\\Software\\Vendor\\App");
+    ASSERT_EQ(atApp.size(), 2u);  // registry order: Expanded, Gone
+    EXPECT_EQ(atApp[0].ValueName, "Expanded");
+    const auto& gone = atApp[1];
+    EXPECT_EQ(gone.ValueName, "Gone");
+    EXPECT_EQ(gone.Kind, registry::DeleteValue);
+    EXPECT_EQ(gone.RootKey, RootKey::LocalMachine);
+    EXPECT_EQ(gone.Data, std::string("\"") + kGone + "\" /s");
+    EXPECT_EQ(gone.Description,
+              std::string("Value \"Gone\" refers to a missing file: \"") + kGone + "\" /s");
+
+    // The bar stands at the end of the step the whole time; the text names key and value.
+    ASSERT_FALSE(host.positions.empty());
+    for (int p : host.positions)
+        EXPECT_EQ(p, 10);
+    EXPECT_NE(std::find(host.texts.begin(), host.texts.end(), "Software\\Vendor\\App\\Gone"),
+              host.texts.end());
+}
+
+TEST_F(WalkChecks, SkipListSystemRuleAndWow6432NodeCut) {
+    // Areas of dedicated checks, and a skip entry that occurs deeper in a path.
+    broken("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\x.exe");
+    broken("HKLM\\Software\\Classes\\CLSID\\{X}");
+    broken("HKLM\\Software\\Nest\\HKEY_LOCAL_MACHINE\\SYSTEM\\Inner");
+    broken("HKLM\\System\\Setup");
+    // Below a key named System only CurrentControlSet is walked.
+    broken("HKLM\\Software\\Policies\\System\\Other");
+    broken("HKLM\\Software\\Policies\\System\\CurrentControlSet");
+    broken("HKLM\\Software\\Systems");
+    // Subkeys from Wow6432Node on are not visited.
+    broken("HKLM\\Software\\Cut\\Alpha");
+    broken("HKLM\\Software\\Cut\\Beta");
+    broken("HKLM\\Software\\Cut\\Wow6432Node\\Vendor");
+    broken("HKLM\\Software\\Cut\\Zulu");
+
+    const RegFindings found = run(registry::CheckLocalMachinePaths);
+    SCOPED_TRACE(qt::Describe(found));
+    EXPECT_TRUE(
+        at(found, "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\x.exe").empty());
+    EXPECT_TRUE(at(found, "\\Software\\Classes\\CLSID\\{X}").empty());
+    EXPECT_TRUE(at(found, "\\Software\\Nest\\HKEY_LOCAL_MACHINE\\SYSTEM\\Inner").empty());
+    EXPECT_TRUE(at(found, "\\System\\Setup").empty());
+    EXPECT_TRUE(at(found, "\\Software\\Policies\\System\\Other").empty());
+    EXPECT_EQ(at(found, "\\Software\\Policies\\System\\CurrentControlSet").size(), 1u);
+    EXPECT_EQ(at(found, "\\Software\\Systems").size(), 1u);
+    EXPECT_EQ(at(found, "\\Software\\Cut\\Alpha").size(), 1u);
+    EXPECT_EQ(at(found, "\\Software\\Cut\\Beta").size(), 1u);
+    EXPECT_TRUE(at(found, "\\Software\\Cut\\Wow6432Node\\Vendor").empty());
+    EXPECT_TRUE(at(found, "\\Software\\Cut\\Zulu").empty());
+}
+
+TEST_F(WalkChecks, UserHivesThroughTheUsersRoot) {
+    const std::string user = std::string("HKU\\") + qt::MachineBuilder::kUserSid;
+    broken(user + "\\Software\\Vendor");
+    // Areas of the current-user checks are left to them, in every user's tree.
+    broken(user + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.x");
+    broken(user + "\\AppEvents\\Schemes\\Apps\\.Default\\Beep\\.Current");
+    broken("HKU\\.Default\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    broken("HKU\\.Default\\Software\\Other");
+
+    const RegFindings found = run(registry::CheckUserHivePaths, 10);
+    SCOPED_TRACE(qt::Describe(found));
+    const auto vendor =
+        at(found, "\\" + std::string(qt::MachineBuilder::kUserSid) + "\\Software\\Vendor");
+    ASSERT_EQ(vendor.size(), 1u);
+    EXPECT_EQ(vendor[0].RootKey, RootKey::Users);
+    EXPECT_EQ(at(found, "\\.Default\\Software\\Other").size(), 1u);
+    EXPECT_EQ(found.size(), 2u);
+    for (int p : host.positions) {
+        EXPECT_GT(p, 10);
+        EXPECT_LE(p, 15);
+    }
+}
+
+TEST_F(WalkChecks, SoundEventsAndVirtualDeviceDrivers) {
+    builder.value("HKCU\\AppEvents\\Schemes\\Apps\\.Default\\Beep\\.Current", "",
+                  RegValue::string("C:\\windows\\media\\gone.wav"));
+    builder.file("C:\\windows\\media\\ding.wav", "RIFF");
+    builder.value("HKCU\\AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
+                  RegValue::string("C:\\windows\\media\\ding.wav"));
+    broken("HKLM\\System\\CurrentControlSet\\Services\\VxD\\Old");
+    broken("HKLM\\System\\CurrentControlSet\\Control\\VirtualDeviceDrivers");
+
+    const RegFindings sounds = run(registry::CheckSoundEvents, 80);
+    SCOPED_TRACE(qt::Describe(sounds));
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].KeyPath, "\\AppEvents\\Schemes\\Apps\\.Default\\Beep\\.Current");
+    EXPECT_EQ(sounds[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(host.positions.back(), 85);
+
+    const RegFindings drivers = run(registry::CheckVirtualDeviceDrivers, 95);
+    SCOPED_TRACE(qt::Describe(drivers));
+    EXPECT_EQ(at(drivers, "\\SYSTEM\\CurrentControlSet\\Services\\VxD\\Old").size(), 1u);
+    EXPECT_EQ(at(drivers, "\\SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers").size(), 1u);
+}
+
+}  // namespace
