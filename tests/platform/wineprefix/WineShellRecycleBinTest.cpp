@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/wineprefix/WineShell.h"
+#include "support/MachineBuilder.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using quorvel::platform::ErrorCode;
+using quorvel::platform::RecycleBinInfo;
+using quorvel::platform::wineprefix::percentDecode;
+using quorvel::platform::wineprefix::WinePrefixMachine;
+using quorvel::platform::wineprefix::WineShell;
+using quorvel::platform::wineprefix::WineShellOptions;
+using quorvel::testing::MachineBuilder;
+using quorvel::testing::TempDir;
+
+namespace {
+
+void writeBytes(const fs::path& p, std::size_t size) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << std::string(size, 'x');
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A trash folder with four items:
+//   report.txt  100 bytes, trashed from the prefix's C: drive (host path, escaped)
+//   tree/       a folder of 10 + 20 + 5 bytes with a read-only subfolder, from a path on no drive
+//   link        a symbolic link to a folder outside the bin with a 1000-byte file, from "C:\link"
+//   orphan.bin  7 bytes without an info file
+// plus an info file whose item is gone and a directorysizes cache.
+class WineShellRecycleBinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin_ = temp_.path() / "Trash";
+        outside_ = temp_.path() / "precious";
+        writeBytes(outside_ / "keep.dat", 1000);
+
+        const auto files = bin_ / "files";
+        const auto info = bin_ / "info";
+        writeBytes(files / "report.txt", 100);
+        writeInfo("report.txt", escaped(builder_.hostPath("C:\\users\\tester\\report 1.txt")));
+        writeBytes(files / "tree" / "a", 10);
+        writeBytes(files / "tree" / "sub" / "b", 20);
+        writeBytes(files / "tree" / "sub" / "deeper" / "c", 5);
+        fs::permissions(files / "tree" / "sub", fs::perms::owner_read | fs::perms::owner_exec);
+        writeInfo("tree", "/somewhere/not/on/a/drive/tree");
+        fs::create_directory_symlink(outside_, files / "link");
+        writeInfo("link", "C:\\link");
+        writeBytes(files / "orphan.bin", 7);
+        writeInfo("gone.txt", "/x/gone.txt");
+        writeBytes(bin_ / "directorysizes", 3);
+    }
+
+    void TearDown() override {
+        std::error_code ec;  // let TempDir remove what a failed test left read-only
+        fs::permissions(bin_ / "files" / "tree" / "sub", fs::perms::owner_all, ec);
+    }
+
+    WineShell& shell(std::optional<fs::path> recycleBin) {
+        machine_ = builder_.build();
+        WineShellOptions options;
+        options.recycleBin = std::move(recycleBin);
+        shell_ =
+            std::make_unique<WineShell>(machine_->prefix(), machine_->wineFileSystem(),
+                                        machine_->registry(), machine_->wineEnvironment(), options);
+        return *shell_;
+    }
+
+    static std::string escaped(const fs::path& p) {
+        std::string out;
+        for (const char c : p.string())
+            out += c == ' ' ? std::string("%20") : std::string(1, c);
+        return out;
+    }
+
+    void writeInfo(const std::string& name, const std::string& originalPath) {
+        fs::create_directories(bin_ / "info");
+        std::ofstream(bin_ / "info" / (name + ".trashinfo"))
+            << "[Trash Info]\nPath=" << originalPath << "\nDeletionDate=2026-01-02T03:04:05\n";
+    }
+
+    TempDir temp_;
+    MachineBuilder builder_;
+    fs::path bin_;
+    fs::path outside_;
+    std::unique_ptr<WinePrefixMachine> machine_;
+    std::unique_ptr<WineShell> shell_;
+};
+
+}  // namespace
+
+TEST_F(WineShellRecycleBinTest, CountsItemsAndBytesWithoutFollowingLinks) {
+    auto& s = shell(bin_);
+    const auto all = s.recycleBinQuery("");
+    ASSERT_TRUE(all) << all.status().message();
+    EXPECT_EQ(*all, (RecycleBinInfo{100 + 35 + 7, 4}));  // the linked folder's 1000 bytes: no
+
+    const auto onC = s.recycleBinQuery("c:\\");
+    ASSERT_TRUE(onC);
+    EXPECT_EQ(*onC, (RecycleBinInfo{100, 2}));  // report.txt (host path) and link ("C:\...")
+    EXPECT_EQ(*s.recycleBinQuery("D:"), (RecycleBinInfo{0, 0}));
+    EXPECT_EQ(s.recycleBinQuery("C:\\Windows").status().code(), ErrorCode::InvalidParameter);
+}
+
+TEST_F(WineShellRecycleBinTest, EmptyingADriveLeavesTheOthersAndEmptyingAllLeavesNothing) {
+    auto& s = shell(bin_);
+    ASSERT_TRUE(s.emptyRecycleBin("C:\\"));
+    EXPECT_FALSE(fs::exists(bin_ / "files" / "report.txt"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(bin_ / "files" / "link")));
+    EXPECT_FALSE(fs::exists(bin_ / "info" / "link.trashinfo"));
+    EXPECT_TRUE(fs::exists(bin_ / "files" / "tree"));
+    EXPECT_TRUE(fs::exists(bin_ / "info" / "gone.txt.trashinfo"));  // only an empty-all clears
+    EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{35 + 7, 2}));
+
+    ASSERT_TRUE(s.emptyRecycleBin(""));
+    EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{0, 0}));
+    EXPECT_TRUE(fs::is_empty(bin_ / "files"));
+    EXPECT_TRUE(fs::is_empty(bin_ / "info"));
+    EXPECT_FALSE(fs::exists(bin_ / "directorysizes"));
+    // The folder the trashed link pointed at is untouched.
+    ASSERT_TRUE(fs::exists(outside_ / "keep.dat"));
+    EXPECT_EQ(fs::file_size(outside_ / "keep.dat"), 1000u);
+}
+
+TEST_F(WineShellRecycleBinTest, TheMachinesOwnFolderWinsOverTheUsersTrash) {
+    TempDir home;
+    ScopedEnv xdg("XDG_DATA_HOME", (home.path() / "data").string());
+    ScopedEnv homeVar("HOME", home.path().string());
+    writeBytes(home.path() / "data" / "Trash" / "files" / "users-own.txt", 50);
+
+    {
+        auto& s = shell(std::nullopt);
+        EXPECT_EQ(s.recycleBinFolder(), home.path() / "data" / "Trash");
+        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{50, 1}));
+    }
+    {
+        ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
+        auto& s = shell(std::nullopt);
+        EXPECT_EQ(s.recycleBinFolder(), home.path() / ".local" / "share" / "Trash");
+        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{0, 0}));  // no such folder: empty
+    }
+    fs::create_directories(builder_.prefix() / WineShell::kOwnRecycleBin / "files");
+    writeBytes(builder_.prefix() / WineShell::kOwnRecycleBin / "files" / "demo.txt", 9);
+    auto& s = shell(std::nullopt);
+    EXPECT_EQ(s.recycleBinFolder(), machine_->prefix() / WineShell::kOwnRecycleBin);
+    ASSERT_TRUE(s.emptyRecycleBin(""));
+    EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{0, 0}));
+    EXPECT_TRUE(fs::exists(home.path() / "data" / "Trash" / "files" / "users-own.txt"));
+}
+
+TEST(TrashInfo, PathsArePercentDecoded) {
+    EXPECT_EQ(percentDecode("/home/a%20b/%C3%A9t%c3%a9.txt"), "/home/a b/\xc3\xa9t\xc3\xa9.txt");
+    EXPECT_EQ(percentDecode("100%"), "100%");
+    EXPECT_EQ(percentDecode("%zz%4"), "%zz%4");
+}
