@@ -1,11 +1,20 @@
 #include <CLI/CLI.hpp>
-#include <fmt/core.h>
 
+#include "CliContext.h"
+#include "MachineCommands.h"
+#include "RegCommands.h"
 #include "core/Version.h"
 
+// Each command group registers itself here, one line each.
 int main(int argc, char** argv) {
     CLI::App app{"quorvel: maintenance of a Windows environment"};
     app.set_version_flag("--version", quorvel::core::kProductVersion);
+    app.require_subcommand(1);
+    quorvel::cli::CliContext context(app);
+
+    quorvel::cli::registerMachineCommands(app, context);
+    quorvel::cli::registerRegCommands(app, context);
+
     CLI11_PARSE(app, argc, argv);
-    return 0;
+    return context.exitCode;
 }

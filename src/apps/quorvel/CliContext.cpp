@@ -1,0 +1,92 @@
+#include "CliContext.h"
+
+#include <unistd.h>
+
+#include <fmt/core.h>
+#include <CLI/CLI.hpp>
+
+#include "platform/wineprefix/MachineSelection.h"
+#include "platform/wineprefix/WinePrefixMachine.h"
+
+namespace quorvel::cli {
+
+using platform::wineprefix::MachineSelectionInputs;
+using platform::wineprefix::MachineSource;
+
+int fail(const std::string& message) {
+    fmt::print(stderr, "quorvel: {}\n", message);
+    return 1;
+}
+
+CliContext::CliContext(CLI::App& app) {
+    app.add_option("--machine", machineOption_,
+                   "The Wine prefix to work on (default: $WINEPREFIX, else ~/.wine, else the demo "
+                   "machine)");
+    app.add_flag("--fresh-demo", freshDemo_,
+                 "Work on a fresh copy of the bundled demo machine (replaces the previous copy)");
+}
+
+CliContext::~CliContext() = default;
+
+std::filesystem::path CliContext::programDir() {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return std::filesystem::current_path(ec);
+    return self.parent_path();
+}
+
+platform::wineprefix::WinePrefixMachine* CliContext::machine() {
+    if (tried_) return machine_.get();
+    tried_ = true;
+    if (freshDemo_ && !machineOption_.empty()) {
+        exitCode = fail("--fresh-demo and --machine cannot be used together");
+        return nullptr;
+    }
+    auto inputs = MachineSelectionInputs::fromProcess(
+        machineOption_.empty() ? std::nullopt
+                               : std::optional<std::filesystem::path>(machineOption_),
+        demoSource());
+    if (freshDemo_) {
+        const auto folder = platform::wineprefix::demoMachineFolder(inputs);
+        if (!folder) {
+            exitCode = fail("no data folder for the demo machine: HOME is not set");
+            return nullptr;
+        }
+        if (auto s = platform::wineprefix::copyDemoMachine(inputs.demoSource, *folder); !s) {
+            exitCode = fail(s.message());
+            return nullptr;
+        }
+        inputs.machineOption = *folder;
+    }
+    const auto choice = platform::wineprefix::selectMachine(inputs);
+    if (!choice) {
+        exitCode = fail(choice.status().message());
+        return nullptr;
+    }
+    switch (choice->source) {
+        case MachineSource::Option:
+            machineSource_ = freshDemo_ ? "demo machine" : "--machine";
+            break;
+        case MachineSource::WinePrefix:
+            machineSource_ = "WINEPREFIX";
+            break;
+        case MachineSource::HomeWine:
+            machineSource_ = "~/.wine";
+            break;
+        case MachineSource::Demo:
+            machineSource_ = "demo machine";
+            break;
+    }
+    auto opened = platform::wineprefix::WinePrefixMachine::open(choice->prefix);
+    if (!opened) {
+        exitCode = fail(opened.status().message());
+        return nullptr;
+    }
+    machine_ = std::move(opened).value();
+    for (const auto& problem : machine_->hiveProblems())
+        fmt::print(stderr, "quorvel: warning: {} line {}: {}\n", problem.file.string(),
+                   problem.line, problem.text);
+    return machine_.get();
+}
+
+}  // namespace quorvel::cli
