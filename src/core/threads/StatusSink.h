@@ -20,14 +20,15 @@ public:
 
     explicit StatusSink(int widthChars = 60) : widthChars_(widthChars) {}
 
+    // Positions are kept within 0..100.
     void publish(std::string_view text, int position);
     void publishText(std::string_view text);
     void publishPosition(int position);
     Snapshot snapshot() const;
 
     // How many characters the label shows; drives the ".." shortening.
-    int widthChars() const { return widthChars_; }
-    void setWidthChars(int chars) { widthChars_ = chars; }
+    int widthChars() const;
+    void setWidthChars(int chars);
 
 private:
     mutable std::mutex mutex_;
@@ -35,7 +36,15 @@ private:
     int widthChars_;
 };
 
-// ".." followed by the last maxChars - 1 characters when text is longer than maxChars.
+// Characters are counted as UTF-8 code points, and a cut never splits one.
+
+// ".." followed by the last maxChars - 1 characters when text is longer than maxChars
+// characters; the text itself otherwise.
 std::string ShortenTail(std::string_view text, int maxChars);
+
+// The status text of the file walks: a path longer than maxChars characters shows as its drive
+// ("C:", or "\\server\share" for a network path), "\.." and the last maxChars - 4 characters of
+// the path; a shorter path shows as it is.
+std::string ShortenPathKeepDrive(std::string_view path, int maxChars);
 
 }  // namespace quorvel::core
