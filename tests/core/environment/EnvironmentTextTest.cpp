@@ -65,11 +65,5 @@ TEST(DefaultDataPath, ParentOfTheProgramFolder) {
     EXPECT_EQ(DefaultDataPath("X:\\App\\"), "X:\\data\\common\\Administrator\\");
 }
 
-TEST(WithTrailingBackslash, ExactlyOne) {
-    EXPECT_EQ(WithTrailingBackslash("C:\\a"), "C:\\a\\");
-    EXPECT_EQ(WithTrailingBackslash("C:\\a\\"), "C:\\a\\");
-    EXPECT_EQ(WithTrailingBackslash(""), "");
-}
-
 }  // namespace
 }  // namespace quorvel::core

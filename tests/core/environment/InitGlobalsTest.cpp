@@ -120,6 +120,7 @@ public:
     platform::Registry& registry() override { return inner_.registry(); }
     platform::FileSystem& fileSystem() override { return inner_.fileSystem(); }
     platform::Environment& environment() override { return *this; }
+    platform::Shell& shell() override { return inner_.shell(); }
     std::string displayName() const override { return inner_.displayName(); }
 
     std::optional<std::string> variable(std::string_view name) const override {
