@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "core/formats/ProfileFile.h"
+#include "support/MachineBuilder.h"
 #include "support/TempDir.h"
 
 namespace quorvel::core {
 namespace {
 
 using testing::TempDir;
+
+std::string readHost(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 TEST(IniFileRead, NamesAreCaseInsensitiveAndTheFirstMatchWins) {
     const IniFile ini = IniFile::parse(
@@ -162,6 +169,22 @@ TEST(IniFileFiles, UnreadableFileIsNotOverwritten) {
     ProfileFile ini(dir.path() / "settings.ini");
     EXPECT_FALSE(ini.writeString("s", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "settings.ini"));
+}
+
+TEST(IniFileFiles, MachineFileReadAndWrittenThroughItsFileSystem) {
+    testing::MachineBuilder builder;
+    builder.file("C:\\Backups\\index.ini", "; kept\r\n[46000.5]\r\nType=29001\r\n");
+    auto machine = builder.build();
+    ProfileFile index(machine->fileSystem(), "c:\\BACKUPS\\Index.INI");
+    EXPECT_EQ(index.readInteger("46000.5", "Type", 0), 29001);
+    ASSERT_TRUE(index.writeString("46000.5", "29602", "46000.6"));
+    EXPECT_EQ(readHost(builder.hostPath("C:\\Backups\\index.ini")),
+              "; kept\r\n[46000.5]\r\nType=29001\r\n29602=46000.6\r\n");
+
+    // A folder that does not exist: reads give defaults, the write reports failure.
+    ProfileFile missing(machine->fileSystem(), "C:\\NoSuchFolder\\index.ini");
+    EXPECT_EQ(missing.readString("a", "b", "dflt"), "dflt");
+    EXPECT_FALSE(missing.writeString("a", "b", "c"));
 }
 
 }  // namespace
