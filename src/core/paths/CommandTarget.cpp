@@ -125,9 +125,17 @@ bool PathExists(const Context& context, std::string_view path, bool filesOnly) {
         if (context.globals.FixedDrives.find(needle) == std::string::npos) return true;
     }
     const auto& fs = context.machine.fileSystem();
-    // No WOW64 redirection to switch off here: the machine's file system shows every file as a
-    // 64-bit program sees it, so a second look would give the same answer.
-    return filesOnly ? fs.isFile(path) : fs.exists(path);
+    const auto found = [&](std::string_view p) { return filesOnly ? fs.isFile(p) : fs.exists(p); };
+    if (found(path)) return true;
+    // On 64-bit Windows a path counts when either view of the system folder holds it. The
+    // machine's file system shows the native view; 32-bit programs registered with a
+    // "system32" path have their files in SysWOW64, where redirection would have found them.
+    if (!context.machine.environment().variable("ProgramFiles(x86)")) return false;
+    const std::string& system = context.globals.SystemDir;
+    if (system.empty() || context.globals.WinDir.empty() ||
+        !platform::text::istartsWith(path, system))
+        return false;
+    return found(context.globals.WinDir + "SysWOW64\\" + std::string(path.substr(system.size())));
 }
 
 bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma) {

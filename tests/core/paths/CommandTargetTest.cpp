@@ -90,6 +90,16 @@ TEST_F(CommandTarget, NonFixedDrivesAreNeverLookedAt) {
     EXPECT_FALSE(PathExists(built->context(), "C:\\nothing.exe", false));
 }
 
+TEST(PathExists, SystemFolderCountsInBothViews) {
+    MachineBuilder b;
+    b.file("C:\\windows\\syswow64\\only32.dll", 1);
+    BuiltContext c(b);
+    EXPECT_TRUE(PathExists(c.context(), "C:\\windows\\system32\\only32.dll", true));
+    EXPECT_TRUE(PathExists(c.context(), "c:\\WINDOWS\\System32\\only32.dll", false));
+    EXPECT_FALSE(PathExists(c.context(), "C:\\windows\\system32\\nowhere.dll", true));
+    EXPECT_FALSE(PathExists(c.context(), "C:\\windows\\only32.dll", true));
+}
+
 TEST_F(CommandTarget, PathExistsFilesOnly) {
     EXPECT_TRUE(PathExists(built->context(), "C:\\Program Files\\App", false));
     EXPECT_FALSE(PathExists(built->context(), "C:\\Program Files\\App", true));
