@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
+#include <thread>
 
 #include "platform/text/CaseInsensitive.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
@@ -118,7 +120,8 @@ ParsedCommandLine ParseCommandLine(const platform::FileSystem& fs, std::string_v
 }
 
 std::uint32_t RunAndWaitInPrefix(const std::filesystem::path& prefix,
-                                 const platform::FileSystem& fs, std::string_view commandLine) {
+                                 const platform::FileSystem& fs, std::string_view commandLine,
+                                 const std::function<void()>& whileWaiting) {
     const ParsedCommandLine parsed = ParseCommandLine(fs, commandLine);
     if (parsed.program.empty() || !isWineRunnable(parsed.program) || !fs.isFile(parsed.program))
         return kRunFailed;
@@ -149,18 +152,26 @@ std::uint32_t RunAndWaitInPrefix(const std::filesystem::path& prefix,
     if (::posix_spawn(&child, wine.c_str(), nullptr, nullptr, argvPtrs.data(), envPtrs.data()) != 0)
         return kRunFailed;
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return kRunFailed;
+    for (;;) {
+        const pid_t done = ::waitpid(child, &status, whileWaiting ? WNOHANG : 0);
+        if (done == child) break;
+        if (done < 0 && errno != EINTR) return kRunFailed;
+        if (done == 0) {
+            whileWaiting();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
     }
     if (WIFEXITED(status)) return static_cast<std::uint32_t>(WEXITSTATUS(status));
     return kRunFailed;  // ended by a signal: no exit code
 }
 
-std::uint32_t RunAndWait(const Context& context, std::string_view commandLine, int /*showMode*/) {
+std::uint32_t RunAndWait(const Context& context, std::string_view commandLine, int /*showMode*/,
+                         const std::function<void()>& whileWaiting) {
     const auto* wineMachine =
         dynamic_cast<const platform::wineprefix::WinePrefixMachine*>(&context.machine);
     if (wineMachine == nullptr) return kRunFailed;
-    return RunAndWaitInPrefix(wineMachine->prefix(), context.machine.fileSystem(), commandLine);
+    return RunAndWaitInPrefix(wineMachine->prefix(), context.machine.fileSystem(), commandLine,
+                              whileWaiting);
 }
 
 }  // namespace quorvel::core
