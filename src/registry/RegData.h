@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "core/threads/FindingsList.h"
 #include "platform/RegistryTypes.h"
 
 namespace quorvel::registry {
@@ -31,6 +31,6 @@ struct TRegData {
 };
 
 // The registry category's findings, in the order found.
-using RegFindings = std::vector<TRegData>;
+using RegFindings = core::FindingsList<TRegData>;
 
 }  // namespace quorvel::registry

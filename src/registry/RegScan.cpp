@@ -15,8 +15,7 @@ TRegScan::TRegScan(RegFindings& findings, core::StatusSink& status, const core::
 
 // The thread must end before the members it uses go.
 TRegScan::~TRegScan() {
-    requestStop();
-    if (!finished()) cancelAndWait();
+    stopAndJoin();
 }
 
 void TRegScan::execute() {

@@ -3,6 +3,7 @@
 #include "CliContext.h"
 #include "MachineCommands.h"
 #include "RegCommands.h"
+#include "ScanCommands.h"
 #include "core/Version.h"
 
 // Each command group registers itself here, one line each.
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
 
     quorvel::cli::registerMachineCommands(app, context);
     quorvel::cli::registerRegCommands(app, context);
+    quorvel::cli::registerScanCommands(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;
