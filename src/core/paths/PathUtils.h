@@ -30,8 +30,9 @@ bool PathExists(const Context& context, std::string_view path, bool filesOnly);
 bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma);
 
 // "%d Byte", "%.2n KB", "%.2n MB", "%.2n GB" (powers of 1024) with the decimal point and
-// thousands separator of the locale (the global C++ locale when none is given; groups of three
-// when the locale names no grouping).
+// thousands separator of the locale: the given one, else the global C++ locale when one was
+// set, else the C library's numeric locale ("." and "," by default). Groups of three when the
+// locale names no grouping.
 std::string FormatSize(std::int64_t bytes);
 std::string FormatSize(std::int64_t bytes, const std::locale& locale);
 

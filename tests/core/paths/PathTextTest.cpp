@@ -72,6 +72,11 @@ TEST(FormatSize, BoundariesWithClassicLocale) {
     EXPECT_EQ(FormatSize(INT64_MAX, c), "8,589,934,592.00 GB");
 }
 
+TEST(FormatSize, DefaultSeparatorsWithoutAUserLocale) {
+    EXPECT_EQ(FormatSize(1536000), "1.46 MB");
+    EXPECT_EQ(FormatSize(1048575), "1,024.00 KB");
+}
+
 struct CommaDecimal : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
     char do_thousands_sep() const override { return '.'; }
