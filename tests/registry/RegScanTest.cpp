@@ -1,0 +1,142 @@
+#include <atomic>
+#include <memory>
+
+#include "ScanFixture.h"
+#include "core/threads/HeadlessUiBridge.h"
+#include "core/threads/StatusSink.h"
+#include "registry/RegScan.h"
+
+namespace {
+
+namespace qt = quorvel::testing;
+namespace registry = quorvel::registry;
+namespace platform = quorvel::platform;
+namespace core = quorvel::core;
+using platform::RegValue;
+using platform::RootKey;
+
+// Forwards to the headless bridge, counting the synchronised calls and running a hook on the UI
+// thread after each.
+class CountingBridge final : public core::UiBridge {
+public:
+    void sync(const std::function<void()>& fn) override {
+        ++syncs;
+        inner_.sync([&] {
+            fn();
+            if (afterSync) afterSync();
+        });
+    }
+    void post(std::function<void()> fn) override { inner_.post(std::move(fn)); }
+    void pumpUntil(const std::function<bool()>& done) override { inner_.pumpUntil(done); }
+
+    std::atomic<int> syncs{0};
+    std::function<void()> afterSync;
+
+private:
+    core::HeadlessUiBridge inner_;
+};
+
+class RegScanThread : public qt::ScanFixture {
+protected:
+    void SetUp() override {
+        // Folders the default shell-folder values name, so only planted problems remain.
+        for (const char* folder : {"AppData\\Local\\Microsoft\\Windows\\INetCookies",
+                                   "AppData\\Roaming\\Microsoft\\Windows\\SendTo",
+                                   "AppData\\Roaming\\Microsoft\\Windows\\Templates"}) {
+            builder.folder(std::string("C:\\users\\tester\\") + folder);
+        }
+        builder.value(
+            "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+            "Gone", RegValue::string("C:\\Nowhere"));
+        for (const char* name : {"A", "B", "C"}) {
+            builder.value(std::string("HKLM\\Software\\Vendor\\") + name, "Target",
+                          RegValue::string(std::string("C:\\Gone\\") + name + ".exe"));
+        }
+        builder.value("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Agent",
+                      RegValue::string("C:\\Gone\\agent.exe"));
+        for (int i = 0; i < 300; ++i) {
+            builder.value("HKLM\\Software\\Plain", "v" + std::to_string(i),
+                          RegValue::string("text"));
+        }
+    }
+
+    // Runs a whole scan and waits for its end notification.
+    void scan(core::StatusSink& status, const registry::TGlobalReg& lists) {
+        auto& ctx = context();
+        scanner_ = std::make_unique<registry::TRegScan>(findings, status, ctx, bridge, lists);
+        bool notified = false;
+        scanner_->start([&] { notified = true; });
+        scanner_->wait();
+        EXPECT_TRUE(notified);
+        EXPECT_FALSE(scanner_->failed());
+    }
+
+    CountingBridge bridge;
+    registry::RegFindings findings;
+    std::unique_ptr<registry::TRegScan> scanner_;
+};
+
+TEST_F(RegScanThread, RunsStepsInOrderAndAsksTheIgnoreLists) {
+    registry::TGlobalReg lists;
+    lists.BuiltInExclusions = {"HKEY_LOCAL_MACHINE\\Software\\Vendor\\B"};
+    lists.UserIgnoreList = {
+        ";HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"};
+    core::StatusSink status(200);
+    scan(status, lists);
+
+    SCOPED_TRACE(qt::Describe(findings));
+    ASSERT_EQ(findings.size(), 5u);
+    EXPECT_EQ(findings[0].ValueName, "Gone");                 // step 1
+    EXPECT_EQ(findings[1].KeyPath, "\\Software\\Vendor\\A");  // step 2
+    EXPECT_EQ(findings[2].KeyPath, "\\Software\\Vendor\\C");
+    EXPECT_EQ(findings[3].RootKey, RootKey::Users);  // step 3 walks the user's Run key too
+    // Step 9: the switched-off user entry does not match.
+    EXPECT_EQ(findings[4].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(findings[4].Description, "Startup program \"Agent\" not found: C:\\Gone\\agent.exe");
+
+    // One synchronised call per finding offered (the ignored one included) and one per step;
+    // the per-value progress went to the sink without any.
+    EXPECT_EQ(bridge.syncs.load(), 6 + 20);
+    EXPECT_GT(status.snapshot().generation, 300u);
+    EXPECT_LE(status.snapshot().position, 100);
+}
+
+TEST_F(RegScanThread, StopDuringTheMachineWalkKeepsEarlierFindings) {
+    bridge.afterSync = [this] {
+        if (!findings.empty() && findings[findings.size() - 1].RootKey == RootKey::LocalMachine) {
+            scanner_->requestStop();
+        }
+    };
+    core::StatusSink status;
+    scan(status, registry::TGlobalReg{});
+
+    SCOPED_TRACE(qt::Describe(findings));
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].ValueName, "Gone");
+    EXPECT_EQ(findings[1].KeyPath, "\\Software\\Vendor\\A");
+    EXPECT_TRUE(scanner_->finished());
+}
+
+TEST_F(RegScanThread, LongStatusTextsKeepTheirTail) {
+    core::StatusSink status(12);
+    scan(status, registry::TGlobalReg{});
+    const auto shown = status.snapshot().text;
+    EXPECT_EQ(shown.size(), 13u);  // ".." and the last 11 characters
+    EXPECT_TRUE(shown.starts_with("..")) << shown;
+}
+
+TEST_F(RegScanThread, DestroyingARunningScanStopsIt) {
+    auto& ctx = context();
+    core::StatusSink status;
+    registry::TGlobalReg lists;
+    auto scanner = std::make_unique<registry::TRegScan>(findings, status, ctx, bridge, lists);
+    scanner->start();
+    // Let the first finding through, then go away while the thread still runs.
+    bridge.pumpUntil([&] { return !findings.empty(); });
+    scanner.reset();
+    // The walk of the machine hive never got far.
+    EXPECT_GE(findings.size(), 1u);
+    EXPECT_LT(findings.size(), 5u);
+}
+
+}  // namespace
