@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <string>
 
 namespace quorvel::platform::wineprefix {
 namespace {
@@ -26,28 +28,45 @@ private:
 
 }  // namespace
 
-std::filesystem::path WineServer::serverDirectory(const std::filesystem::path& prefix) {
+std::vector<std::filesystem::path> WineServer::serverDirectories(
+    const std::filesystem::path& prefix) {
     struct stat st {};
     if (::stat(prefix.c_str(), &st) != 0) return {};
     char name[64];
     std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
                   static_cast<unsigned long long>(st.st_ino));
-    const std::string root = "/tmp/.wine-" + std::to_string(::getuid());
-    return std::filesystem::path(root) / name;
+    std::vector<std::filesystem::path> dirs{
+        std::filesystem::path("/tmp/.wine-" + std::to_string(::getuid())) / name};
+
+    std::ifstream named(prefix / "wineserver");
+    std::string folder;
+    if (named && std::getline(named, folder)) {
+        while (!folder.empty() && (folder.back() == '\r' || folder.back() == ' '))
+            folder.pop_back();
+        const bool plain = !folder.empty() && folder != "." && folder != ".." &&
+                           folder.find('/') == std::string::npos;
+        if (plain) {
+            dirs.push_back(std::filesystem::path("/tmp") / folder / name);
+            std::error_code ec;
+            const auto temp = std::filesystem::temp_directory_path(ec);
+            if (!ec && temp != "/tmp") dirs.push_back(temp / folder / name);
+        }
+    }
+    return dirs;
 }
 
 bool WineServer::isRunning(const std::filesystem::path& prefix) {
-    const std::filesystem::path dir = serverDirectory(prefix);
-    if (dir.empty()) return false;
-    const Fd fd(::open((dir / "lock").c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return false;
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = 0;
-    probe.l_len = 0;
-    if (::fcntl(fd.get(), F_GETLK, &probe) != 0) return false;
-    return probe.l_type != F_UNLCK;
+    for (const auto& dir : serverDirectories(prefix)) {
+        const Fd fd(::open((dir / "lock").c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) continue;
+        struct flock probe {};
+        probe.l_type = F_WRLCK;
+        probe.l_whence = SEEK_SET;
+        probe.l_start = 0;
+        probe.l_len = 0;
+        if (::fcntl(fd.get(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) return true;
+    }
+    return false;
 }
 
 }  // namespace quorvel::platform::wineprefix

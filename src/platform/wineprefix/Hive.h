@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/Status.h"
+#include "platform/wineprefix/HiveKey.h"
+#include "platform/wineprefix/WineRegistry.h"
+
+namespace quorvel::platform::wineprefix {
+
+// One hive file: its source text, the tree it describes and what went wrong reading it.
+struct Hive {
+    std::filesystem::path file;
+    // Where the hive sits in Wine's tree, as its header names it ("REGISTRY\Machine").
+    std::string relativeTo;
+    std::shared_ptr<HiveKey> root;
+    // The text last read or written; keys point into it. The header is [0, headerEnd).
+    std::string source;
+    std::size_t headerEnd = 0;
+    bool hasSource = false;              // false: no file yet, a header is made up on save
+    std::optional<HiveProblem> problem;  // first unreadable line
+    std::size_t problemCount = 0;
+    bool dirty = false;  // changed since it was read or last saved
+};
+
+// Reads the path of the ";; All keys relative to ..." header line, unescaped
+// ("REGISTRY\User\S-1-5-21-0-0-0-1000"); nullopt when there is none.
+std::optional<std::string> hiveRelativeTo(std::string_view text);
+
+// Fills hive.root (an empty key) from `text`, which becomes hive.source. Lines that cannot be
+// read are skipped; the first is recorded in hive.problem. `loadTime` stands in for keys
+// without a time.
+void parseHive(Hive& hive, std::string text, FileTime loadTime);
+
+enum class HiveWriteMode {
+    KeepText,    // unchanged keys are copied from the source text
+    Regenerate,  // every key is written anew, as wineserver writes it
+};
+
+struct WrittenHive {
+    std::string text;
+    std::vector<std::pair<HiveKey*, std::size_t>> keyStarts;  // where each written key begins
+};
+
+// The hive as text.
+WrittenHive writeHive(const Hive& hive, HiveWriteMode mode);
+// Makes written text the hive's source, with every key pointing into it and nothing changed
+// (after the text was saved).
+void adoptWritten(Hive& hive, WrittenHive written);
+
+// Writes the text to hive.file atomically: temporary file in the same folder, fsync, rename,
+// fsync of the folder.
+Status writeFileAtomically(const std::filesystem::path& file, std::string_view text);
+
+}  // namespace quorvel::platform::wineprefix

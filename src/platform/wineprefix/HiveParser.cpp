@@ -1,0 +1,416 @@
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "platform/text/CaseInsensitive.h"
+#include "platform/text/Unicode.h"
+#include "platform/wineprefix/Hive.h"
+#include "platform/wineprefix/HiveText.h"
+
+namespace quorvel::platform::wineprefix {
+namespace {
+
+using hivetext::hexValue;
+using hivetext::isHexDigit;
+using hivetext::isSpace;
+
+constexpr std::string_view kSignature = "WINE REGISTRY Version 2";
+constexpr std::size_t kMaxProblemText = 200;
+
+std::string_view skipSpace(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
+    return s.substr(i);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Splits the text into lines as Wine reads them: without "\n" and a "\r" before it.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    bool next() {
+        if (pos_ >= text_.size()) return false;
+        start_ = pos_;
+        const void* nl = std::memchr(text_.data() + pos_, '\n', text_.size() - pos_);
+        std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text_.data())
+                             : text_.size();
+        pos_ = nl ? end + 1 : end;
+        if (end > start_ && text_[end - 1] == '\r') --end;
+        line_ = text_.substr(start_, end - start_);
+        ++number_;
+        return true;
+    }
+    std::string_view line() const { return line_; }
+    std::size_t start() const { return start_; }
+    std::size_t number() const { return number_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t start_ = 0;
+    std::size_t number_ = 0;
+    std::string_view line_;
+};
+
+// Decodes an escaped name into UTF-8; plain ASCII is copied as it is.
+std::optional<std::size_t> decodeName(std::string_view in, char endChar, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (c == endChar) {
+            out.assign(in.data(), i);
+            return i + 1;
+        }
+        if (c == '\\' || static_cast<unsigned char>(c) >= 0x80) break;
+    }
+    std::u16string units;
+    const auto used = hivetext::decode(in, endChar, [&](char16_t u) { units.push_back(u); });
+    if (!used) return std::nullopt;
+    out = text::utf16ToUtf8(units);
+    return used;
+}
+
+class Parser {
+public:
+    Parser(Hive& hive, FileTime loadTime) : hive_(hive), loadTime_(loadTime) {}
+
+    void run() {
+        const std::string_view text = hive_.source;
+        LineReader lines(text);
+        hive_.headerEnd = text.size();
+        if (!lines.next() || lines.line() != kSignature) {
+            problem(lines.number() == 0 ? 1 : lines.number(), "Not a Wine registry file",
+                    lines.line());
+        }
+        bool sawKey = false;
+        while (lines.next()) {
+            const std::string_view line = skipSpace(lines.line());
+            if (line.empty()) continue;
+            switch (line[0]) {
+                case '[':
+                    if (!sawKey) hive_.headerEnd = lines.start();
+                    sawKey = true;
+                    closeKey(lines.start());
+                    openKey(line.substr(1), lines);
+                    break;
+                case '@':
+                case '"':
+                    if (!current_)
+                        problem(lines.number(), "Value without key", lines.line());
+                    else
+                        parseValue(line, lines);
+                    break;
+                case '#':
+                    if (current_) keyOption(line, lines);
+                    break;
+                case ';':
+                    break;
+                default:
+                    problem(lines.number(), "Unrecognized input", lines.line());
+                    break;
+            }
+        }
+        closeKey(text.size());
+    }
+
+private:
+    void problem(std::size_t line, std::string_view what, std::string_view text) {
+        ++hive_.problemCount;
+        if (hive_.problem) return;
+        std::string shown(text.substr(0, kMaxProblemText));
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < 32 && c != '\t') c = '?';
+        hive_.problem = HiveProblem{hive_.file, line, std::string(what) + ": " + shown};
+    }
+
+    void closeKey(std::size_t end) {
+        if (current_ && currentStart_ != HiveKey::kNoText) {
+            if (current_->textBegin != HiveKey::kNoText) {
+                // The key appears twice in the file; its text must be written anew.
+                current_->changed = true;
+            } else {
+                current_->textBegin = currentStart_;
+                current_->textEnd = end;
+            }
+        }
+        current_ = nullptr;
+        currentStart_ = HiveKey::kNoText;
+    }
+
+    // "[path] seconds" with the leading '[' removed.
+    void openKey(std::string_view rest, const LineReader& lines) {
+        std::vector<std::string>& parts = parts_;
+        std::size_t count = 0;
+        std::size_t used = 0;
+        if (!splitPath(rest, parts, count, used)) {
+            problem(lines.number(), "Malformed key", lines.line());
+            return;
+        }
+        FileTime time = loadTime_;
+        const std::string_view after = skipSpace(rest.substr(used));
+        std::uint32_t seconds = 0;
+        const auto r = std::from_chars(after.data(), after.data() + after.size(), seconds);
+        if (r.ec == std::errc{} && r.ptr != after.data())
+            time = FileTime::fromUnix(static_cast<std::int64_t>(seconds));
+
+        HiveKey* key = hive_.root.get();
+        std::size_t depth = 0;
+        for (; depth < count && depth < path_.size(); ++depth) {
+            if (!text::iequals(path_[depth]->name, parts[depth])) break;
+            key = path_[depth];
+        }
+        path_.resize(depth);
+        for (; depth < count; ++depth) {
+            key = &child(*key, parts[depth], time);
+            path_.push_back(key);
+        }
+        key->modified = time;
+        current_ = key;
+        currentStart_ = lines.start();
+    }
+
+    // Splits the escaped key path into names; parts[0..count) are filled.
+    bool splitPath(std::string_view rest, std::vector<std::string>& parts, std::size_t& count,
+                   std::size_t& used) {
+        count = 0;
+        auto add = [&](std::string_view name) {
+            if (name.empty()) return;
+            if (parts.size() <= count) parts.emplace_back();
+            parts[count++].assign(name);
+        };
+        // Fast path: ASCII names separated by "\\" with no other escapes.
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            const char c = rest[i];
+            if (c == ']') {
+                add(rest.substr(start, i - start));
+                used = i + 1;
+                return true;
+            }
+            if (static_cast<unsigned char>(c) >= 0x80) break;
+            if (c == '\\') {
+                if (i + 1 < rest.size() && rest[i + 1] == '\\') {
+                    add(rest.substr(start, i - start));
+                    ++i;
+                    start = i + 1;
+                    continue;
+                }
+                break;
+            }
+        }
+        count = 0;
+        std::u16string units;
+        const auto n = hivetext::decode(rest, ']', [&](char16_t u) { units.push_back(u); });
+        if (!n) return false;
+        used = *n;
+        std::size_t from = 0;
+        for (std::size_t i = 0; i <= units.size(); ++i) {
+            if (i == units.size() || units[i] == u'\\') {
+                add(text::utf16ToUtf8(std::u16string_view(units).substr(from, i - from)));
+                from = i + 1;
+            }
+        }
+        return true;
+    }
+
+    HiveKey& child(HiveKey& parent, const std::string& name, FileTime time) {
+        if (!parent.subkeys.empty()) {
+            HiveKey& last = *parent.subkeys.back();
+            const int c = compareNames(last.name, name);
+            if (c == 0) return last;
+            if (c > 0) {
+                if (const auto i = parent.findSubkey(name)) return *parent.subkeys[*i];
+                parent.subkeysSorted = false;  // keep the file's order
+            }
+        }
+        auto key = std::make_shared<HiveKey>();
+        key->name = name;
+        key->parent = &parent;
+        key->hive = parent.hive;
+        key->modified = time;
+        parent.subkeys.push_back(std::move(key));
+        return *parent.subkeys.back();
+    }
+
+    HiveValue& valueSlot(HiveKey& key, std::string&& name) {
+        if (!key.values.empty()) {
+            HiveValue& last = key.values.back();
+            const int c = compareNames(last.name, name);
+            if (c == 0) return last;
+            if (c > 0) {
+                if (const auto i = key.findValue(name)) return key.values[*i];
+                key.valuesSorted = false;
+            }
+        }
+        key.values.emplace_back();
+        key.values.back().name = std::move(name);
+        return key.values.back();
+    }
+
+    void keyOption(std::string_view line, const LineReader& lines) {
+        if (startsWith(line, "#time=")) {
+            current_->modified = hivetext::parseFileTimeHex(line.substr(6));
+        } else if (startsWith(line, "#class=")) {
+            std::string_view rest = line.substr(7);
+            std::u16string cls;
+            if (rest.empty() || rest[0] != '"' ||
+                !hivetext::decode(rest.substr(1), '"', [&](char16_t u) { cls.push_back(u); })) {
+                problem(lines.number(), "Malformed class", lines.line());
+                return;
+            }
+            current_->className = std::move(cls);
+        } else if (startsWith(line, "#link")) {
+            current_->isLink = true;
+        }
+    }
+
+    void parseValue(std::string_view line, LineReader& lines) {
+        std::string& name = name_;
+        std::size_t pos = 0;
+        if (line[0] == '@') {
+            name.clear();
+            pos = 1;
+        } else {
+            const auto used = decodeName(line.substr(1), '"', name);
+            if (!used) {
+                problem(lines.number(), "Malformed value name", lines.line());
+                return;
+            }
+            pos = 1 + *used;
+        }
+        while (pos < line.size() && isSpace(line[pos]))
+            ++pos;
+        if (pos >= line.size() || line[pos] != '=') {
+            problem(lines.number(), "Malformed value name", lines.line());
+            return;
+        }
+        ++pos;
+        while (pos < line.size() && isSpace(line[pos]))
+            ++pos;
+        std::string_view data = line.substr(pos);
+
+        RegValue value;
+        bool ok = false;
+        if (startsWith(data, "\"")) {
+            value.type = regtype::Sz;
+            ok = parseString(data.substr(1), value);
+        } else if (startsWith(data, "str:\"")) {
+            value.type = regtype::Sz;
+            ok = parseString(data.substr(5), value);
+        } else if (startsWith(data, "str(2):\"")) {
+            value.type = regtype::ExpandSz;
+            ok = parseString(data.substr(8), value);
+        } else if (startsWith(data, "str(7):\"")) {
+            value.type = regtype::MultiSz;
+            ok = parseString(data.substr(8), value);
+        } else if (startsWith(data, "dword:")) {
+            value.type = regtype::Dword;
+            ok = parseDword(data.substr(6), value);
+        } else if (startsWith(data, "hex:")) {
+            value.type = regtype::Binary;
+            ok = parseHex(data.substr(4), value, lines);
+        } else if (startsWith(data, "hex(")) {
+            std::uint32_t type = 0;
+            const auto r = std::from_chars(data.data() + 4, data.data() + data.size(), type, 16);
+            const std::string_view after(
+                r.ptr, static_cast<std::size_t>(data.data() + data.size() - r.ptr));
+            if (r.ec == std::errc{} && r.ptr != data.data() + 4 && startsWith(after, "):")) {
+                value.type = type;
+                ok = parseHex(after.substr(2), value, lines);
+            }
+        }
+        if (!ok) {
+            problem(lines.number(), "Malformed value", lines.line());
+            return;
+        }
+        valueSlot(*current_, std::move(name)).value = std::move(value);
+    }
+
+    static bool parseString(std::string_view text, RegValue& value) {
+        auto& d = value.data;
+        d.reserve(text.size() * 2);
+        const auto used = hivetext::decode(text, '"', [&](char16_t u) {
+            d.push_back(static_cast<std::uint8_t>(u & 0xFF));
+            d.push_back(static_cast<std::uint8_t>(u >> 8));
+        });
+        if (!used) return false;
+        d.push_back(0);
+        d.push_back(0);
+        return true;
+    }
+
+    static bool parseDword(std::string_view text, RegValue& value) {
+        std::uint32_t v = 0;
+        std::size_t i = 0;
+        for (; i < text.size() && i < 8 && isHexDigit(text[i]); ++i)
+            v = (v << 4) | static_cast<std::uint32_t>(hexValue(text[i]));
+        if (i == 0) return false;
+        if (!skipSpace(text.substr(i)).empty()) return false;
+        value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                      static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+        return true;
+    }
+
+    // Comma-separated hex bytes, continued on the next line after a trailing backslash.
+    static bool parseHex(std::string_view text, RegValue& value, LineReader& lines) {
+        auto& d = value.data;
+        d.reserve(text.size() / 3 + 1);
+        for (;;) {
+            std::size_t i = 0;
+            while (i < text.size() && isHexDigit(text[i])) {
+                int byte = hexValue(text[i++]);
+                if (i < text.size() && isHexDigit(text[i])) byte = byte * 16 + hexValue(text[i++]);
+                if (i < text.size() && isHexDigit(text[i])) return false;  // more than a byte
+                d.push_back(static_cast<std::uint8_t>(byte));
+                while (i < text.size() && isSpace(text[i]))
+                    ++i;
+                if (i < text.size() && text[i] == ',') ++i;
+                while (i < text.size() && isSpace(text[i]))
+                    ++i;
+            }
+            if (i == text.size()) return true;
+            if (text[i] != '\\') return false;
+            if (!lines.next()) return false;
+            text = skipSpace(lines.line());
+        }
+    }
+
+    Hive& hive_;
+    FileTime loadTime_;
+    HiveKey* current_ = nullptr;
+    std::size_t currentStart_ = HiveKey::kNoText;
+    std::vector<HiveKey*> path_;
+    std::vector<std::string> parts_;
+    std::string name_;
+};
+
+}  // namespace
+
+std::optional<std::string> hiveRelativeTo(std::string_view text) {
+    constexpr std::string_view kMarker = ";; All keys relative to ";
+    LineReader lines(text.substr(0, 4096));
+    for (int n = 0; n < 4 && lines.next(); ++n) {
+        const std::string_view line = lines.line();
+        if (!startsWith(line, kMarker)) continue;
+        std::string path;
+        const std::string escaped(line.substr(kMarker.size()));
+        if (!decodeName(escaped + "\n", '\n', path)) return std::nullopt;
+        return path;
+    }
+    return std::nullopt;
+}
+
+void parseHive(Hive& hive, std::string text, FileTime loadTime) {
+    hive.source = std::move(text);
+    hive.hasSource = true;
+    hive.problem.reset();
+    hive.problemCount = 0;
+    Parser(hive, loadTime).run();
+}
+
+}  // namespace quorvel::platform::wineprefix

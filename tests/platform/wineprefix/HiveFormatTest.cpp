@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/text/Unicode.h"
+#include "platform/wineprefix/Hive.h"
+#include "platform/wineprefix/HiveText.h"
+
+namespace quorvel::platform::wineprefix {
+namespace {
+
+constexpr FileTime kLoadTime = FileTime::fromUnix(1700000000);
+
+std::shared_ptr<Hive> parse(std::string text) {
+    auto hive = std::make_shared<Hive>();
+    hive->file = "test.reg";
+    hive->relativeTo = "REGISTRY\\Machine";
+    hive->root = std::make_shared<HiveKey>();
+    hive->root->name = "Machine";
+    hive->root->hive = 0;
+    parseHive(*hive, std::move(text), kLoadTime);
+    return hive;
+}
+
+const HiveKey* find(const Hive& hive, std::initializer_list<std::string_view> path) {
+    const HiveKey* key = hive.root.get();
+    for (const auto name : path) {
+        const auto i = key->findSubkey(name);
+        if (!i) return nullptr;
+        key = key->subkeys[*i].get();
+    }
+    return key;
+}
+
+std::vector<std::uint8_t> utf16(std::u16string_view s, bool terminate = true) {
+    std::vector<std::uint8_t> bytes;
+    for (const char16_t c : s) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    if (terminate) bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+const std::string kHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+
+// Text exactly as wineserver writes it, with every value form it uses.
+const std::string kWineText = kHeader +
+                              "\n[Software\\\\Test] 1700317595\n"
+                              "#time=1da1a2b3c4d5e6f\n"
+                              "@=\"default\"\n"
+                              "\"Bin\"=hex:de,ad,be,ef\n"
+                              "\"Ctl\"=\"a\\tb\\nc\\r\\a\\b\\e\\f\\v\\1\\19\"\n"
+                              "\"Dw\"=dword:0000002a\n"
+                              "\"Esc\"=\"back\\\\slash \\\"quoted\\\"\"\n"
+                              "\"Expand\"=str(2):\"%SystemRoot%\\\\x\"\n"
+                              "\"Multi\"=str(7):\"one\\0two\\0\"\n"
+                              "\"None\"=hex(0):\n"
+                              "\"Odd\"=hex(1):41,00,42\n"
+                              "\"Qw\"=hex(b):88,77,66,55,44,33,22,11\n"
+                              "\"Text\"=\"Gr\\xfc\\x00dfe \\x2603\"\n"
+                              "\"Unterminated\"=hex(2):41,00,42,00\n"
+                              "\n[Software\\\\Test\\\\Class] 1700317595\n"
+                              "#time=1da1a2b3c4d5e70\n"
+                              "#class=\"My \\\"class\\\"\"\n"
+                              "\n[System\\\\CurrentControlSet] 1700317595\n"
+                              "#time=1da1a2b3c4d5e71\n"
+                              "#link\n"
+                              "\"SymbolicLinkValue\"=hex(6):5c,00,52,00\n";
+
+TEST(HiveFormat, ReadsEveryValueFormWineWrites) {
+    const auto hive = parse(kWineText);
+    ASSERT_FALSE(hive->problem) << hive->problem->text;
+    const HiveKey* key = find(*hive, {"software", "TEST"});
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->name, "Test");
+    EXPECT_EQ(key->modified.ticks, 0x1da1a2b3c4d5e6full);
+
+    auto v = [&](std::string_view name) { return key->value(name)->value; };
+    EXPECT_EQ(v("").asString(), "default");
+    EXPECT_EQ(v("Bin"), RegValue::binary({0xde, 0xad, 0xbe, 0xef}));
+    EXPECT_EQ(v("Ctl").data, utf16(u"a\tb\nc\r\a\b\x1b\f\v\x01\x01"
+                                   u"9"));
+    EXPECT_EQ(v("Dw"), RegValue::dword(42));
+    EXPECT_EQ(v("Esc").asString(), "back\\slash \"quoted\"");
+    EXPECT_EQ(v("Expand"), RegValue::string("%SystemRoot%\\x", regtype::ExpandSz));
+    EXPECT_EQ(v("Multi"), RegValue::multiString({"one", "two"}));
+    EXPECT_EQ(v("None"), RegValue::binary({}, regtype::None));
+    EXPECT_EQ(v("Odd"), RegValue::binary({0x41, 0x00, 0x42}, regtype::Sz));
+    EXPECT_EQ(v("Qw"), RegValue::qword(0x1122334455667788ull));
+    EXPECT_EQ(v("Text"), RegValue::string("Gr\xc3\xbc\xc3\x9f"
+                                          "e \xe2\x98\x83"));
+    EXPECT_EQ(v("Unterminated").data, utf16(u"AB", false));
+
+    const HiveKey* cls = find(*hive, {"Software", "Test", "Class"});
+    ASSERT_NE(cls, nullptr);
+    EXPECT_EQ(cls->className, u"My \"class\"");
+    const HiveKey* link = find(*hive, {"System", "CurrentControlSet"});
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->isLink);
+}
+
+TEST(HiveFormat, RegeneratesWhatWineWroteByteForByte) {
+    const auto hive = parse(kWineText);
+    EXPECT_EQ(writeHive(*hive, HiveWriteMode::KeepText).text, kWineText);
+    EXPECT_EQ(writeHive(*hive, HiveWriteMode::Regenerate).text, kWineText);
+}
+
+TEST(HiveFormat, KeepsForeignTextOfUntouchedKeys) {
+    // Comments, unknown options, spacing and key order that wineserver would not write.
+    const std::string text = kHeader +
+                             ";; a comment\n"
+                             "\n[Zeta]\n"
+                             "\"A\" = dword:1\n"
+                             "#unknown-option\n"
+                             "[alpha] 1700000000\r\n"
+                             "\"B\"=hex:1,2, 3 ,\\\n"
+                             "    04\n";
+    const auto hive = parse(text);
+    ASSERT_FALSE(hive->problem) << hive->problem->text;
+    EXPECT_EQ(hive->root->subkeys[0]->name, "Zeta");  // the file's order is kept
+    EXPECT_EQ(find(*hive, {"alpha"})->value("b")->value, RegValue::binary({1, 2, 3, 4}));
+    EXPECT_EQ(writeHive(*hive, HiveWriteMode::KeepText).text, text);
+}
+
+TEST(HiveFormat, ChangedKeyIsWrittenAnewWithItsTime) {
+    auto hive = parse(kWineText);
+    HiveKey* key = hive->root->subkeys[0]->subkeys[0].get();
+    key->values.erase(key->values.begin() + 1, key->values.end());
+    key->modified = FileTime::fromUnix(1800000000, 123456700);
+    key->changed = true;
+    const std::string out = writeHive(*hive, HiveWriteMode::KeepText).text;
+    const std::string expected = kHeader +
+                                 "\n[Software\\\\Test] 1800000000\n"
+                                 "#time=1dda4c66b465687\n"
+                                 "@=\"default\"\n" +
+                                 kWineText.substr(kWineText.find("\n[Software\\\\Test\\\\Class]"));
+    EXPECT_EQ(out, expected);
+}
+
+TEST(HiveFormat, LongBinaryWrapsLikeWine) {
+    auto hive = parse(kHeader);
+    auto key = hive->root->addSubkey("K");
+    key->modified = FileTime{0x1d000000000000full};
+    HiveValue& v = key->addValue("Name");
+    std::vector<std::uint8_t> bytes(40);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i);
+    v.value = RegValue::binary(bytes);
+    key->changed = true;
+    // "Name"=hex: is 11 characters; the line breaks after the comma that passes 76.
+    const std::string out = writeHive(*hive, HiveWriteMode::KeepText).text;
+    const std::string expected = kHeader +
+                                 "\n[K] 1415965319\n#time=1d000000000000f\n"
+                                 "\"Name\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,"
+                                 "11,12,13,14,15,\\\n"
+                                 "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27\n";
+    EXPECT_EQ(out, expected);
+}
+
+TEST(HiveFormat, EscapesFollowWineRules) {
+    std::string out;
+    hivetext::appendEscaped(out,
+                            u"\u00e9a\u00e9g\x01"
+                            u"7\x01x\\\"[]",
+                            '"', '"');
+    EXPECT_EQ(out, "\\x00e9a\\xe9g\\0017\\1x\\\\\\\"[]");
+    out.clear();
+    hivetext::appendEscapedName(out, "a[b]\\c", '[', ']');
+    EXPECT_EQ(out, "a\\[b\\]\\\\c");
+
+    // Every code unit survives a write and a read, including lone surrogates and NULs.
+    std::u16string all;
+    for (char32_t c = 1; c < 0x10000; c += 7)
+        all.push_back(static_cast<char16_t>(c));
+    all += u"\xd800z\xdc00";
+    std::string escaped;
+    hivetext::appendEscaped(escaped, all, '"', '"');
+    escaped += '"';
+    std::u16string back;
+    const auto used = hivetext::decode(escaped, '"', [&](char16_t u) { back.push_back(u); });
+    ASSERT_TRUE(used);
+    EXPECT_EQ(*used, escaped.size());
+    EXPECT_EQ(back, all);
+}
+
+TEST(HiveFormat, ReadsUtf8AndUnknownEscapesAsWineDoes) {
+    const auto hive = parse(kHeader + "\n[Caf\xc3\xa9\\\\x]\n\"q\"=\"\\q\\x\xe2\x82\xac\"\n");
+    ASSERT_FALSE(hive->problem);
+    const HiveKey* key = find(*hive, {"Caf\xc3\xa9", "x"});
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->value("q")->value.data, utf16(u"qx\u20ac"));
+}
+
+struct Damage {
+    const char* name;
+    std::string text;
+    std::size_t line;
+};
+
+class DamagedHive : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedHive, KeepsWhatItCanAndNamesTheFirstBadLine) {
+    const Damage& d = GetParam();
+    const auto hive = parse(d.text);
+    ASSERT_TRUE(hive->problem) << d.name;
+    EXPECT_EQ(hive->problem->line, d.line) << hive->problem->text;
+    EXPECT_EQ(hive->problem->file, "test.reg");
+    // The good key before the damage is there.
+    if (d.line > 6) {
+        EXPECT_NE(find(*hive, {"Good"}), nullptr) << d.name;
+    }
+}
+
+const std::string kGood = kHeader + "\n[Good] 1700000000\n\"v\"=\"ok\"\n";  // lines 1-7
+
+INSTANTIATE_TEST_SUITE_P(
+    Hive, DamagedHive,
+    testing::Values(Damage{"NoSignature", "REGEDIT4\n[A]\n", 1}, Damage{"Empty", "", 1},
+                    Damage{"TruncatedHex", kGood + "\"b\"=hex:01,02,\\\n", 8},
+                    Damage{"UnterminatedString", kGood + "\"s\"=\"abc\n", 8},
+                    Damage{"UnterminatedName", kGood + "\"s=\"abc\"\n\"t\"=dword:1\n", 8},
+                    Damage{"BadHex", kGood + "\"b\"=hex:0g,12\n", 8},
+                    Damage{"HugeHexByte", kGood + "\"b\"=hex:123\n", 8},
+                    Damage{"BadDword", kGood + "\"d\"=dword:xyz\n", 8},
+                    Damage{"BadType", kGood + "\"d\"=hex(zz):00\n", 8},
+                    Damage{"UnknownLine", kGood + "garbage here\n", 8},
+                    Damage{"UnterminatedKey", kGood + "[Bad\\\\Key\n\"v\"=\"x\"\n", 8},
+                    Damage{"ValueWithoutKey", kHeader + "\"v\"=\"x\"\n", 5},
+                    Damage{"BinaryJunk", kGood + std::string("\0\x01\xff\xfe[\x80", 6) + "\n", 8},
+                    Damage{"TrailingBackslash", kGood + "\"s\"=\"abc\\", 8}),
+    [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST(HiveFormat, RandomBytesNeverCrash) {
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<char>((seed >> 16) & 0xFF);
+    };
+    const std::string alphabet = "[]\\\"@=#:,hexdwordstr(27)0123456789abcdef\n \t\xc3\xa9";
+    for (int round = 0; round < 300; ++round) {
+        std::string text = kGood;
+        const int length = 50 + round * 3;
+        for (int i = 0; i < length; ++i) {
+            const char c = next();
+            text.push_back(round % 2 ? c
+                                     : alphabet[static_cast<unsigned char>(c) % alphabet.size()]);
+        }
+        const auto hive = parse(text);
+        (void)writeHive(*hive, HiveWriteMode::KeepText);
+        (void)writeHive(*hive, HiveWriteMode::Regenerate);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::platform::wineprefix

@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/wineprefix/WineRegistry.h"
+#include "support/TempDir.h"
+
+namespace quorvel::platform::wineprefix {
+namespace {
+
+using testing::TempDir;
+
+const std::string kSystemHeader =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+
+std::string linkValue(std::u16string_view target) {
+    std::string hex = "\"SymbolicLinkValue\"=hex(6):";
+    char buf[8];
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "%02x,%02x", target[i] & 0xFF, target[i] >> 8);
+        hex += (i ? "," : "") + std::string(buf);
+    }
+    return hex + "\n";
+}
+
+const std::string kSystem =
+    kSystemHeader +
+    "\n[Software\\\\Classes\\\\.txt] 1700000000\n#time=1da1a2b3c4d5e6f\n@=\"txtfile\"\n"
+    "\"Machine\"=\"m\"\n"
+    "\n[Software\\\\Classes\\\\machineonly] 1700000000\n#time=1da1a2b3c4d5e6f\n"
+    "\n[Software\\\\Loop\\\\Self] 1700000000\n#time=1da1a2b3c4d5e6f\n#link\n" +
+    linkValue(u"\\Registry\\Machine\\Software\\Loop") +
+    "\n[Software\\\\Loop\\\\Nowhere] 1700000000\n#time=1da1a2b3c4d5e6f\n#link\n" +
+    linkValue(u"\\Registry\\Machine\\Software\\Missing") +
+    "\n[Software\\\\Mutual\\\\A\\\\ToB] 1700000000\n#time=1da1a2b3c4d5e6f\n#link\n" +
+    linkValue(u"\\Registry\\Machine\\Software\\Mutual\\B") +
+    "\n[Software\\\\Mutual\\\\B\\\\ToA] 1700000000\n#time=1da1a2b3c4d5e6f\n#link\n" +
+    linkValue(u"\\Registry\\Machine\\Software\\Mutual\\A") +
+    "\n[Software\\\\Vendor\\\\App] 1700000000\n#time=1da1a2b3c4d5e6f\n\"Name\"=\"App\"\n"
+    "\n[System\\\\ControlSet001\\\\Hardware Profiles\\\\Current\\\\Software] 1700000000\n"
+    "#time=1da1a2b3c4d5e6f\n\"Profile\"=dword:00000001\n"
+    "\n[System\\\\CurrentControlSet] 1700000000\n#time=1da1a2b3c4d5e6f\n#link\n" +
+    linkValue(u"\\Registry\\Machine\\System\\ControlSet001");
+
+const std::string kUser =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-7-7-7-1001\n"
+    "\n#arch=win64\n"
+    "\n[Software\\\\Classes\\\\.txt] 1700000000\n#time=1da1a2b3c4d5e6f\n\"User\"=\"u\"\n"
+    "@=\"usertxt\"\n"
+    "\n[Software\\\\Classes\\\\useronly\\\\shell] 1700000000\n#time=1da1a2b3c4d5e6f\n"
+    "\n[Software\\\\Quorvel] 1700000000\n#time=1da1a2b3c4d5e6f\n\"Lang\"=\"english.lng\"\n";
+
+void writeFile(const std::filesystem::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class WineRegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(dir_.path() / "system.reg", kSystem);
+        writeFile(dir_.path() / "user.reg", kUser);
+    }
+    std::unique_ptr<WineRegistry> open() {
+        auto r = WineRegistry::open(dir_.path());
+        EXPECT_TRUE(r) << r.status().message();
+        return std::move(r).value();
+    }
+    RegistryKeyPtr key(Registry& r, RootKey root, std::string_view path,
+                       RegAccess access = RegAccess::Read) {
+        auto k = r.openKey(root, path, access);
+        EXPECT_TRUE(k) << path << ": " << k.status().message();
+        return k ? std::move(k).value() : nullptr;
+    }
+    TempDir dir_;
+};
+
+TEST_F(WineRegistryTest, OpenFailsOnlyForAMissingPrefix) {
+    EXPECT_EQ(WineRegistry::open(dir_.path() / "missing").status().code(), ErrorCode::PathNotFound);
+    TempDir empty;
+    auto r = WineRegistry::open(empty.path());
+    ASSERT_TRUE(r);
+    EXPECT_TRUE((*r)->problems().empty());
+    EXPECT_FALSE((*r)->openKey(RootKey::LocalMachine, "Software"));
+    // Saving with no change writes nothing; a change creates the hive.
+    EXPECT_TRUE((*r)->flush());
+    EXPECT_FALSE(std::filesystem::exists(empty.path() / "system.reg"));
+    auto k = (*r)->createKey(RootKey::CurrentUser, "Software\\New");
+    ASSERT_TRUE(k);
+    ASSERT_TRUE((*k)->setValue("v", RegValue::string("x")));
+    ASSERT_TRUE((*r)->flush());
+    EXPECT_FALSE(std::filesystem::exists(empty.path() / "system.reg"));
+    const std::string user = readFile(empty.path() / "user.reg");
+    EXPECT_EQ(
+        user.rfind("WINE REGISTRY Version 2\n;; All keys relative to "
+                   "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n[Software\\\\New] ",
+                   0),
+        0u)
+        << user;
+    auto again = WineRegistry::open(empty.path());
+    EXPECT_EQ(key(**again, RootKey::CurrentUser, "software\\NEW")->value("V")->asString(), "x");
+}
+
+TEST_F(WineRegistryTest, NamesIgnoreCaseAndKeepIt) {
+    auto r = open();
+    auto k = key(*r, RootKey::LocalMachine, "SOFTWARE\\vendor\\aPP");
+    ASSERT_TRUE(k);
+    EXPECT_EQ(k->value("name")->asString(), "App");
+    EXPECT_EQ(k->values()[0].name, "Name");
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "\\Software")->subKeyNames(),
+              (std::vector<std::string>{"Classes", "Loop", "Mutual", "Vendor"}));
+    // Setting a value under another case replaces it and keeps the first spelling.
+    auto w = key(*r, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite);
+    ASSERT_TRUE(w->setValue("NAME", RegValue::string("Other")));
+    EXPECT_EQ(w->values().size(), 1u);
+    EXPECT_EQ(w->values()[0].name, "Name");
+    auto created = r->createKey(RootKey::LocalMachine, "software\\VENDOR\\app");
+    ASSERT_TRUE(created);
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Vendor")->subKeyNames(),
+              std::vector<std::string>{"App"});
+}
+
+TEST_F(WineRegistryTest, NewKeysAndValuesTakeWinesSortedPlace) {
+    auto r = open();
+    auto k = r->createKey(RootKey::LocalMachine, "Software\\Vendor\\App");
+    ASSERT_TRUE(k);
+    for (const char* name : {"b", "_u", "A", "c"})
+        ASSERT_TRUE((*k)->createSubKey(name));
+    for (const char* name : {"z", "_x", "M"})
+        ASSERT_TRUE((*k)->setValue(name, RegValue::dword(1)));
+    // Wine compares lower-cased names, so "_" (0x5f) sorts before letters.
+    EXPECT_EQ((*k)->subKeyNames(), (std::vector<std::string>{"_u", "A", "b", "c"}));
+    std::vector<std::string> names;
+    for (const auto& v : (*k)->values())
+        names.push_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"_x", "M", "Name", "z"}));
+}
+
+TEST_F(WineRegistryTest, CurrentUserComesFromTheHeaderSid) {
+    auto r = open();
+    EXPECT_EQ(key(*r, RootKey::CurrentUser, "Software\\Quorvel")->value("Lang")->asString(),
+              "english.lng");
+    EXPECT_TRUE(key(*r, RootKey::Users, "S-1-5-21-7-7-7-1001\\Software\\Quorvel"));
+    EXPECT_EQ(key(*r, RootKey::Users, "")->subKeyNames(),
+              (std::vector<std::string>{".Default", "S-1-5-21-7-7-7-1001"}));
+    // HKEY_USERS itself is not stored anywhere.
+    EXPECT_EQ(r->createKey(RootKey::Users, "S-1-5-21-9").status().code(), ErrorCode::AccessDenied);
+}
+
+TEST_F(WineRegistryTest, LinksResolveAndNeverLoop) {
+    auto r = open();
+    auto profile = key(*r, RootKey::CurrentConfig, "Software");
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(profile->value("Profile")->asDword(), 1u);
+    EXPECT_TRUE(key(*r, RootKey::LocalMachine, "System\\CurrentControlSet\\Hardware Profiles"));
+
+    EXPECT_FALSE(r->openKey(RootKey::LocalMachine, "Software\\Loop\\Self"));
+    EXPECT_FALSE(r->openKey(RootKey::LocalMachine, "Software\\Loop\\Nowhere"));
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Loop")->subKeyNames().size(), 2u);
+
+    // A full recursive walk of the machine ends, however the links point.
+    std::size_t visited = 0;
+    std::function<void(const RegistryKey&, int)> walk = [&](const RegistryKey& k, int depth) {
+        ASSERT_LT(depth, 64);
+        ++visited;
+        for (const auto& name : k.subKeyNames()) {
+            auto sub = k.openSubKey(name);
+            if (sub) walk(**sub, depth + 1);
+        }
+    };
+    walk(*key(*r, RootKey::LocalMachine, ""), 0);
+    EXPECT_GT(visited, 10u);
+    EXPECT_LT(visited, 40u);
+}
+
+TEST_F(WineRegistryTest, ClassesRootMergesUserOverMachine) {
+    auto r = open();
+    auto txt = key(*r, RootKey::ClassesRoot, ".TXT", RegAccess::ReadWrite);
+    ASSERT_TRUE(txt);
+    EXPECT_EQ(txt->value("")->asString(), "usertxt");
+    EXPECT_EQ(txt->value("Machine")->asString(), "m");
+    EXPECT_EQ(txt->value("User")->asString(), "u");
+    EXPECT_EQ(txt->values().size(), 3u);
+    EXPECT_EQ(txt->info().valueCount, 3u);
+    EXPECT_EQ(key(*r, RootKey::ClassesRoot, "")->subKeyNames(),
+              (std::vector<std::string>{".txt", "useronly", "machineonly"}));
+
+    // A value goes to the user's key, which exists.
+    ASSERT_TRUE(txt->setValue("Machine", RegValue::string("override")));
+    EXPECT_EQ(
+        key(*r, RootKey::LocalMachine, "Software\\Classes\\.txt")->value("Machine")->asString(),
+        "m");
+    EXPECT_EQ(
+        key(*r, RootKey::CurrentUser, "Software\\Classes\\.txt")->value("Machine")->asString(),
+        "override");
+    // New keys go to the machine, unless their parent is the user's alone.
+    ASSERT_TRUE(r->createKey(RootKey::ClassesRoot, ".new\\shell"));
+    EXPECT_TRUE(key(*r, RootKey::LocalMachine, "Software\\Classes\\.new\\shell"));
+    ASSERT_TRUE(r->createKey(RootKey::ClassesRoot, "useronly\\shell\\open"));
+    EXPECT_TRUE(key(*r, RootKey::CurrentUser, "Software\\Classes\\useronly\\shell\\open"));
+    // Deleting removes the key from both sides.
+    auto root = key(*r, RootKey::ClassesRoot, "", RegAccess::ReadWrite);
+    ASSERT_TRUE(root->deleteTree(".txt"));
+    EXPECT_FALSE(r->openKey(RootKey::ClassesRoot, ".txt"));
+    EXPECT_FALSE(r->openKey(RootKey::LocalMachine, "Software\\Classes\\.txt"));
+}
+
+TEST_F(WineRegistryTest, DeletedKeysReportKeyDeleted) {
+    auto r = open();
+    auto app = key(*r, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite);
+    auto vendor = key(*r, RootKey::LocalMachine, "Software\\Vendor", RegAccess::ReadWrite);
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software", RegAccess::ReadWrite)
+                  ->deleteSubKey("Vendor")
+                  .code(),
+              ErrorCode::AccessDenied);  // it has a subkey
+    ASSERT_TRUE(
+        key(*r, RootKey::LocalMachine, "Software", RegAccess::ReadWrite)->deleteTree("Vendor"));
+    EXPECT_EQ(app->setValue("x", RegValue::dword(1)).code(), ErrorCode::KeyDeleted);
+    EXPECT_EQ(vendor->createSubKey("x").status().code(), ErrorCode::KeyDeleted);
+    EXPECT_EQ(app->openSubKey("").status().code(), ErrorCode::KeyDeleted);
+    EXPECT_FALSE(app->value("Name"));
+    EXPECT_FALSE(app->subKeyName(0));
+    // Read-only handles refuse writes.
+    auto ro = key(*r, RootKey::LocalMachine, "Software");
+    EXPECT_EQ(ro->setValue("x", RegValue::dword(1)).code(), ErrorCode::AccessDenied);
+}
+
+TEST_F(WineRegistryTest, SavingRewritesOnlyTheChangedKey) {
+    auto r = open();
+    auto k = key(*r, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite);
+    const auto before = std::chrono::system_clock::now();
+    ASSERT_TRUE(k->setValue("Added", RegValue::dword(5)));
+    ASSERT_TRUE(r->flush());
+    EXPECT_EQ(readFile(dir_.path() / "user.reg"), kUser);  // unchanged hive not rewritten
+
+    const std::string saved = readFile(dir_.path() / "system.reg");
+    const std::string oldBlock =
+        "[Software\\\\Vendor\\\\App] 1700000000\n#time=1da1a2b3c4d5e6f\n\"Name\"=\"App\"\n";
+    const auto at = kSystem.find(oldBlock);
+    ASSERT_NE(at, std::string::npos);
+    // Everything around the key is byte for byte the same.
+    EXPECT_EQ(saved.substr(0, at), kSystem.substr(0, at));
+    const std::string tail = kSystem.substr(at + oldBlock.size());
+    EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
+    // The key is written anew with the current time in both forms.
+    const std::string block = saved.substr(at, saved.size() - tail.size() - at);
+    unsigned seconds = 0;
+    char hex[32] = {};
+    ASSERT_EQ(std::sscanf(block.c_str(), "[Software\\\\Vendor\\\\App] %u\n#time=%31[0-9a-f]\n",
+                          &seconds, hex),
+              2)
+        << block;
+    const auto unixNow =
+        std::chrono::duration_cast<std::chrono::seconds>(before.time_since_epoch()).count();
+    EXPECT_NEAR(static_cast<double>(seconds), static_cast<double>(unixNow), 5.0);
+    const std::uint64_t ticks = std::stoull(hex, nullptr, 16);
+    EXPECT_EQ(FileTime{ticks}.unixSeconds(), static_cast<std::int64_t>(seconds));
+    EXPECT_NE(block.find("\"Added\"=dword:00000005\n\"Name\"=\"App\"\n"), std::string::npos);
+
+    // The parent of a new key is touched, as Wine does; the result loads again cleanly.
+    ASSERT_TRUE(r->createKey(RootKey::LocalMachine, "Software\\Vendor\\App\\Sub"));
+    ASSERT_TRUE(r->flush());
+    auto again = WineRegistry::open(dir_.path());
+    EXPECT_TRUE((*again)->problems().empty());
+    EXPECT_TRUE(key(**again, RootKey::LocalMachine, "Software\\Vendor\\App\\Sub"));
+    EXPECT_EQ(
+        key(**again, RootKey::LocalMachine, "Software\\Vendor\\App")->value("Added")->asDword(),
+        5u);
+    EXPECT_GE(key(**again, RootKey::LocalMachine, "Software\\Vendor\\App")->info().lastWriteTime,
+              FileTime{ticks});
+}
+
+TEST_F(WineRegistryTest, DamagedHiveIsReadButNeverOverwritten) {
+    const std::string damaged = kSystem + "\"Broken\"=hex:01,0\\\n";  // truncated continuation
+    writeFile(dir_.path() / "system.reg", damaged);
+    auto r = open();
+    const auto problems = r->problems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].file, dir_.path() / "system.reg");
+    EXPECT_GT(problems[0].line, 30u);
+    EXPECT_TRUE(key(*r, RootKey::LocalMachine, "Software\\Vendor\\App"));  // kept what it could
+
+    ASSERT_TRUE(r->createKey(RootKey::LocalMachine, "Software\\New"));
+    ASSERT_TRUE(r->createKey(RootKey::CurrentUser, "Software\\New"));
+    const Status s = r->flush();
+    EXPECT_EQ(s.code(), ErrorCode::InvalidData);
+    EXPECT_NE(s.message().find("system.reg"), std::string::npos) << s.message();
+    EXPECT_EQ(readFile(dir_.path() / "system.reg"), damaged);
+    // The healthy hive was still saved.
+    EXPECT_NE(readFile(dir_.path() / "user.reg").find("[Software\\\\New]"), std::string::npos);
+}
+
+TEST_F(WineRegistryTest, ReaderAndWriterThreadsRunTogether) {
+    auto r = open();
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 300; ++i) {
+            auto k =
+                r->createKey(RootKey::CurrentUser, "Software\\Busy\\K" + std::to_string(i % 17));
+            ASSERT_TRUE(k);
+            ASSERT_TRUE((*k)->setValue("v" + std::to_string(i),
+                                       RegValue::dword(static_cast<std::uint32_t>(i))));
+            if (i % 5 == 0) {
+                auto busy =
+                    r->openKey(RootKey::CurrentUser, "Software\\Busy", RegAccess::ReadWrite);
+                ASSERT_TRUE(busy);
+                (void)(*busy)->deleteTree("K" + std::to_string((i / 5) % 17));
+            }
+        }
+        stop = true;
+    });
+    std::size_t reads = 0;
+    while (!stop) {
+        auto busy = r->openKey(RootKey::CurrentUser, "Software\\Busy");
+        if (!busy) continue;
+        for (const auto& name : (*busy)->subKeyNames()) {
+            auto sub = (*busy)->openSubKey(name);
+            if (!sub) continue;
+            for (const auto& v : (*sub)->values())
+                reads += v.value.data.size();
+            (void)(*sub)->info();
+        }
+    }
+    writer.join();
+    EXPECT_GT(reads, 0u);
+    ASSERT_TRUE(r->flush());
+    auto again = WineRegistry::open(dir_.path());
+    EXPECT_TRUE((*again)->problems().empty());
+}
+
+}  // namespace
+}  // namespace quorvel::platform::wineprefix
