@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 
 namespace quorvel::platform {
 
@@ -17,6 +18,7 @@ public:
     virtual Registry& registry() = 0;
     virtual FileSystem& fileSystem() = 0;
     virtual Environment& environment() = 0;
+    virtual Shell& shell() = 0;
 
     // Where the machine lives, for people (the prefix folder on Linux).
     virtual std::string displayName() const = 0;

@@ -35,6 +35,8 @@ WinePrefixMachine::WinePrefixMachine(std::filesystem::path prefix,
                                      std::unique_ptr<WineRegistry> registry)
     : prefix_(std::move(prefix)), registry_(std::move(registry)), fileSystem_(prefix_) {
     environment_ = std::make_unique<WineEnvironment>(*registry_, fileSystem_);
+    shell_ = std::make_unique<WineShell>(prefix_, fileSystem_, *registry_, *environment_);
+    shell_ = std::make_unique<WineShell>(prefix_, fileSystem_, *registry_, *environment_);
 }
 
 bool WinePrefixMachine::isServerRunning() const {

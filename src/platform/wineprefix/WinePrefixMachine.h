@@ -10,11 +10,13 @@
 #include "platform/wineprefix/WineEnvironment.h"
 #include "platform/wineprefix/WineFileSystem.h"
 #include "platform/wineprefix/WineRegistry.h"
+#include "platform/wineprefix/WineShell.h"
+#include "platform/wineprefix/WineShell.h"
 
 namespace quorvel::platform::wineprefix {
 
 // A Windows environment stored as a Wine prefix: the registry hives, the drives under
-// dosdevices/ and the environment derived from both.
+// dosdevices/, the environment derived from both and the shell over them.
 class WinePrefixMachine final : public Machine {
 public:
     // Opens the prefix folder. Fails with a message naming the folder when it does not exist or
@@ -24,6 +26,8 @@ public:
     Registry& registry() override { return *registry_; }
     FileSystem& fileSystem() override { return fileSystem_; }
     Environment& environment() override { return *environment_; }
+    Shell& shell() override { return *shell_; }
+    Shell& shell() override { return *shell_; }
     std::string displayName() const override { return prefix_.string(); }
 
     const std::filesystem::path& prefix() const { return prefix_; }
@@ -42,6 +46,8 @@ private:
     std::unique_ptr<WineRegistry> registry_;
     WineFileSystem fileSystem_;
     std::unique_ptr<WineEnvironment> environment_;
+    std::unique_ptr<WineShell> shell_;
+    std::unique_ptr<WineShell> shell_;
 };
 
 // Whether a folder looks like a Wine prefix: it holds system.reg or drive_c.
