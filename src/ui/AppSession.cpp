@@ -1,0 +1,40 @@
+#include "ui/AppSession.h"
+
+#include "core/environment/InitGlobals.h"
+#include "core/language/LoadLanguageAndSkin.h"
+#include "platform/text/CaseInsensitive.h"
+
+namespace quorvel::ui {
+
+AppSession::AppSession(std::unique_ptr<platform::Machine> machine, Options options)
+    : machine_(std::move(machine)),
+      options_(std::move(options)),
+      context_{*machine_, globals_, language_, protectedFolders_},
+      settings_(machine_->registry()) {
+    core::InitGlobals(*machine_, options_.programDir, globals_, language_);
+    registry::LoadIgnoreLists(context_, ignoreLists_);
+    reloadSkin();
+}
+
+std::string AppSession::firstArgument() const {
+    return options_.arguments.empty() ? std::string{} : options_.arguments.front();
+}
+
+bool AppSession::firstArgumentIs(std::string_view option) const {
+    return platform::text::iequals(firstArgument(), option);
+}
+
+void AppSession::reloadSkin() {
+    skin_ = Skin::load(globals_.SkinFile);
+}
+
+void AppSession::reloadLanguageAndSkin() {
+    core::LoadLanguageAndSkin(machine_->registry(), globals_, language_);
+    reloadSkin();
+}
+
+void AppSession::flush() {
+    (void)machine_->registry().flush();
+}
+
+}  // namespace quorvel::ui
