@@ -11,7 +11,6 @@
 #include "platform/wineprefix/WineFileSystem.h"
 #include "platform/wineprefix/WineRegistry.h"
 #include "platform/wineprefix/WineShell.h"
-#include "platform/wineprefix/WineShell.h"
 
 namespace quorvel::platform::wineprefix {
 
@@ -26,7 +25,6 @@ public:
     Registry& registry() override { return *registry_; }
     FileSystem& fileSystem() override { return fileSystem_; }
     Environment& environment() override { return *environment_; }
-    Shell& shell() override { return *shell_; }
     Shell& shell() override { return *shell_; }
     std::string displayName() const override { return prefix_.string(); }
 
@@ -46,7 +44,6 @@ private:
     std::unique_ptr<WineRegistry> registry_;
     WineFileSystem fileSystem_;
     std::unique_ptr<WineEnvironment> environment_;
-    std::unique_ptr<WineShell> shell_;
     std::unique_ptr<WineShell> shell_;
 };
 
