@@ -15,6 +15,10 @@ inline constexpr std::string_view kArchiveIndexName = "quorvel.ini";
 // The registry export of a Startup archive.
 inline constexpr std::string_view kRegistryFileEntry = "RegistryFile";
 
+// The largest entry written or read: a backed-up file is held in memory whole, and a damaged or
+// hostile archive must not make a restore allocate without bound.
+inline constexpr std::size_t kMaxEntrySize = std::size_t{256} << 20;
+
 // "0000000007.Sfi": the entry of the backed-up file at that position of its findings list.
 std::string sfiEntryName(std::size_t position);
 

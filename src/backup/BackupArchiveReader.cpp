@@ -105,7 +105,7 @@ platform::Result<std::string> BackupArchiveReader::read(std::string_view entryNa
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive, index, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
-        st.size > maxEntrySize)
+        st.size > kMaxEntrySize)
         return Status{ErrorCode::NotEnoughMemory,
                       "Archive entry \"" + std::string(entryName) + "\" is too large."};
 
@@ -124,7 +124,7 @@ platform::Result<std::string> BackupArchiveReader::read(std::string_view entryNa
                                                       std::string(entryName) +
                                                       "\": " + zip_file_strerror(file.get())};
         if (n == 0) break;
-        if (contents.size() + static_cast<std::uint64_t>(n) > maxEntrySize)
+        if (contents.size() + static_cast<std::size_t>(n) > kMaxEntrySize)
             return Status{ErrorCode::NotEnoughMemory,
                           "Archive entry \"" + std::string(entryName) + "\" is too large."};
         contents.append(chunk, static_cast<std::size_t>(n));

@@ -32,15 +32,13 @@ public:
     bool contains(std::string_view entryName) const;
 
     // The contents of an entry (name matched ignoring letter case). Fails on a wrong password,
-    // damaged data, or an entry larger than maxEntrySize.
+    // damaged data, or an entry larger than kMaxEntrySize.
     platform::Result<std::string> read(std::string_view entryName) const;
 
     // Writes an entry as folder\entryName, replacing a file of that name there. Refuses names
     // that could reach outside the folder (isSafeEntryName) before reading anything.
     platform::Status extract(platform::FileSystem& fileSystem, std::string_view entryName,
                              std::string_view folder) const;
-
-    static constexpr std::uint64_t maxEntrySize = std::uint64_t{1} << 30;
 
 private:
     struct Impl;

@@ -58,6 +58,9 @@ Status BackupArchiveWriter::add(std::string_view entryName, std::string contents
     if (!isSafeEntryName(entryName))
         return {ErrorCode::InvalidParameter,
                 "Archive entry name \"" + std::string(entryName) + "\" is not a plain file name."};
+    if (contents.size() > kMaxEntrySize)
+        return {ErrorCode::NotEnoughMemory,
+                "\"" + std::string(entryName) + "\" is too large for a backup archive."};
     for (const auto& e : entries_) {
         if (platform::text::iequals(e.name, entryName))
             return {ErrorCode::AlreadyExists,

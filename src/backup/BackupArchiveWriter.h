@@ -18,7 +18,8 @@ public:
         : password_(std::move(password)) {}
 
     // Adds an entry. Refuses a name that is not a safe flat name (isSafeEntryName) or that an
-    // earlier entry already has in any letter case: both would lose a file on extraction.
+    // earlier entry already has in any letter case (both would lose a file on extraction), and
+    // contents larger than kMaxEntrySize (a reader would refuse them).
     platform::Status add(std::string_view entryName, std::string contents);
 
     std::size_t entryCount() const { return entries_.size(); }

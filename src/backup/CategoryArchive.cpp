@@ -9,6 +9,9 @@ constexpr std::string_view kLongName = "LongName";
 }
 
 Status CategoryArchive::addFile(std::size_t position, std::string_view fullPath) {
+    if (const auto info = fs_.stat(fullPath); info && info->size > kMaxEntrySize)
+        return {platform::ErrorCode::NotEnoughMemory,
+                "\"" + std::string(fullPath) + "\" is too large to back up."};
     auto contents = fs_.readFile(fullPath);
     if (!contents) return contents.status();
     const std::string entry = sfiEntryName(position);

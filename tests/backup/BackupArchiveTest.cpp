@@ -123,6 +123,24 @@ TEST(BackupArchive, WriterRefusesUnsafeAndDuplicateNames) {
     EXPECT_EQ(writer.entryCount(), 1u);
 }
 
+TEST(BackupArchive, OversizedEntriesAreRefusedOnBothSides) {
+    BackupArchiveWriter writer;
+    EXPECT_EQ(writer.add("huge", std::string(kMaxEntrySize + 1, 'x')).code(),
+              platform::ErrorCode::NotEnoughMemory);
+    EXPECT_EQ(writer.entryCount(), 0u);
+
+    // An archive that claims a huge size in its directory is not read into memory.
+    ASSERT_TRUE(writer.add("small", "contents"));
+    std::string bytes = *writer.build();
+    const auto central = bytes.find("PK\x01\x02");
+    ASSERT_NE(central, std::string::npos);
+    bytes.replace(central + 24, 4, "\xFF\xFF\xFF\x7F");  // uncompressed size
+    auto reader = BackupArchiveReader::fromBytes(bytes);
+    if (reader) {
+        EXPECT_FALSE(reader->read("small"));
+    }
+}
+
 TEST(BackupArchive, EmptyArchiveIsAValidZip) {
     auto bytes = BackupArchiveWriter().build();
     ASSERT_TRUE(bytes);
