@@ -208,6 +208,9 @@ Result<RegistryKeyPtr> WineRegistryKey::create(const std::shared_ptr<RegistrySta
         HiveKey* parent = toBack ? view.back.get() : view.front.get();
         if (!parent || parent->deleted) return keyDeleted();
         if (parent->hive == HiveKey::kNoHive) return notStorable();
+        if (parent->findSubkey(part))  // a link whose target cannot be reached
+            return Status(ErrorCode::FileNotFound,
+                          "The registry link \"" + std::string(part) + "\" leads nowhere.");
         std::shared_ptr<HiveKey> key = parent->addSubkey(std::string(part));
         state->touch(*key);
         state->touch(*parent);

@@ -166,6 +166,9 @@ TEST_F(WineRegistryTest, LinksResolveAndNeverLoop) {
     EXPECT_FALSE(r->openKey(RootKey::LocalMachine, "Software\\Loop\\Self"));
     EXPECT_FALSE(r->openKey(RootKey::LocalMachine, "Software\\Loop\\Nowhere"));
     EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Loop")->subKeyNames().size(), 2u);
+    // Creating through a dead link neither follows it nor makes a second key of that name.
+    EXPECT_FALSE(r->createKey(RootKey::LocalMachine, "Software\\Loop\\nowhere\\x"));
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Loop")->subKeyNames().size(), 2u);
 
     // A full recursive walk of the machine ends, however the links point.
     std::size_t visited = 0;
