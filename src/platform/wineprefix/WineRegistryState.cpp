@@ -177,8 +177,10 @@ std::shared_ptr<HiveKey> RegistryState::resolveLink(const HiveKey& link,
         current = key.get();
     }
     if (!target || isAncestorOrSelf(target.get(), &link)) return nullptr;
+    // Each target is taken once per path, so a walk through links always ends. (Pointers are
+    // only compared: a followed key may have been deleted since.)
     for (const HiveKey* f : followed)
-        if (f == target.get() || isAncestorOrSelf(target.get(), f)) return nullptr;
+        if (f == target.get()) return nullptr;
     followed.push_back(target.get());
     return target;
 }
