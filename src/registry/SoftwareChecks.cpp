@@ -42,7 +42,7 @@ void CheckEmptySoftwareKeys(ScanRun& run) {
 }
 
 void CheckRunEntries(ScanRun& run) {
-    const std::string runPath = std::string(kCurrentVersion) + "\\Run";
+    const std::string runPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const RootKey roots[] = {RootKey::CurrentUser, RootKey::LocalMachine};
     for (int part = 0; part < 2; ++part) {
         if (part > 0 && run.stopped()) break;

@@ -52,6 +52,8 @@ protected:
     static std::vector<registry::TRegData> at(const registry::RegFindings& findings,
                                               std::string_view keyPath);
 
+public:
+    // The folder of the test executable, beside languages/ and data/.
     static std::filesystem::path programDir();
 
 private:
