@@ -95,6 +95,9 @@ MachineBuilder::MachineBuilder() : prefix_(temp_.path() / "prefix") {
         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Recent",
         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp",
         "dosdevices",
+        // The machine's own recycle bin, so that tests never touch the user's trash.
+        "quorvel-trash/files",
+        "quorvel-trash/info",
     };
     for (const char* f : folders)
         fs::create_directories(prefix_ / f);

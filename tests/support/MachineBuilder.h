@@ -37,7 +37,8 @@ private:
 
 // Makes a throw-away Wine prefix in a unique temporary folder: drive_c with windows\system32,
 // the user's profile folders, dosdevices/c: -> ../drive_c, and the hives a fresh wineboot
-// writes, trimmed to what matters (Windows 7 SP1, environment, shell folders, profile list).
+// writes, trimmed to what matters (Windows 7 SP1, environment, shell folders, profile list),
+// and its own empty recycle bin (quorvel-trash/).
 // Registry changes go through the real registry and are saved by build(); files are made on
 // disk at once. Every method throws std::runtime_error when the step fails.
 class MachineBuilder {
