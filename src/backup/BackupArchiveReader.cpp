@@ -104,10 +104,20 @@ platform::Result<std::string> BackupArchiveReader::read(std::string_view entryNa
 
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(archive, index, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
-        st.size > kMaxEntrySize)
+    if (zip_stat_index(archive, index, 0, &st) != 0)
+        return Status{ErrorCode::InvalidData, "Cannot read archive entry \"" +
+                                                  std::string(entryName) +
+                                                  "\": " + zip_strerror(archive)};
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntrySize)
         return Status{ErrorCode::NotEnoughMemory,
                       "Archive entry \"" + std::string(entryName) + "\" is too large."};
+    // Methods libzip cannot decode are refused here: opening such an entry leaks memory in
+    // some libzip versions.
+    if (((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE &&
+         !zip_encryption_method_supported(st.encryption_method, 0)) ||
+        ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0)))
+        return Status{ErrorCode::InvalidData, "Archive entry \"" + std::string(entryName) +
+                                                  "\" uses a method that cannot be read."};
 
     std::unique_ptr<zip_file_t, FileClose> file(
         zip_fopen_index_encrypted(archive, index, 0, impl_->password.c_str()));
