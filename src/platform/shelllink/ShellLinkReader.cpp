@@ -181,14 +181,22 @@ LinkInfo readLinkInfo(Cursor& c) {
     return li;
 }
 
+// A counted StringData text. Some writers (Wine among them) count a terminating NUL as well;
+// the text ends at the first NUL, as the shell's Get* calls report it.
 std::optional<std::string> readString(Cursor& c, bool present, bool unicode) {
     if (!present) return std::nullopt;
     const std::size_t count = c.u16();
-    if (!unicode) return text::cp1252ToUtf8(c.take(count, "a text runs past the end"));
+    if (!unicode) {
+        const auto bytes = c.take(count, "a text runs past the end");
+        return text::cp1252ToUtf8(bytes.substr(0, bytes.find('\0')));
+    }
     const auto raw = c.take(count * 2, "a text runs past the end");
-    std::u16string units(count, u'\0');
-    for (std::size_t i = 0; i < count; ++i)
-        units[i] = static_cast<char16_t>(le16(raw, i * 2));
+    std::u16string units;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto u = static_cast<char16_t>(le16(raw, i * 2));
+        if (u == 0) break;
+        units.push_back(u);
+    }
     return text::utf16ToUtf8(units);
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/shelllink/ShellLink.h"
 #include "platform/shelllink/ShellLinkFormat.h"
+#include "platform/shelllink/WineMadeLink.h"
 #include "platform/text/Unicode.h"
 
 namespace ql = quorvel::platform::shelllink;
@@ -367,4 +368,30 @@ TEST(ShellLinkDamage, SizesAndOffsetsThatPointOutsideAreErrors) {
     }
     EXPECT_FALSE(ql::parse("").isOk());
     EXPECT_FALSE(ql::parse("[InternetShortcut]\r\nURL=http://example.com/\r\n").isOk());
+}
+
+TEST(ShellLinkWine, ReadsALinkWineSavedAndRepointsIt) {
+    const std::string_view bytes(reinterpret_cast<const char*>(kWineMadeLink),
+                                 sizeof kWineMadeLink);
+    const auto link = ql::parse(bytes);
+    ASSERT_TRUE(link) << link.status().message();
+    EXPECT_EQ(link->targetPath(), "C:\\windows\\notepad.exe");
+    EXPECT_EQ(link->idListPath(), "C:\\windows\\notepad.exe");  // the ID list agrees
+    // Wine counts the terminating NUL of each text; the texts end before it.
+    EXPECT_EQ(link->description, "Made by Wine");
+    EXPECT_EQ(link->arguments, "/p readme.txt");
+    EXPECT_EQ(link->workingDirectory, "C:\\windows");
+    EXPECT_EQ(link->iconLocation, "C:\\windows\\system32\\shell32.dll");
+    EXPECT_EQ(link->iconIndex, 3);
+    EXPECT_EQ(link->showCommand, quorvel::platform::showcmd::Maximized);
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        ASSERT_FALSE(ql::parse(bytes.substr(0, n))) << "cut at " << n;
+    }
+
+    ShellLink moved = *link;
+    moved.setTarget("C:\\windows\\regedit.exe");
+    const ShellLink back = roundTrip(moved);
+    EXPECT_EQ(back.targetPath(), "C:\\windows\\regedit.exe");
+    EXPECT_EQ(back.description, "Made by Wine");
+    EXPECT_EQ(back.iconIndex, 3);
 }
