@@ -95,9 +95,6 @@ MachineBuilder::MachineBuilder() : prefix_(temp_.path() / "prefix") {
         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Recent",
         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp",
         "dosdevices",
-        // The machine's own recycle bin, so that tests never touch the user's trash.
-        "quorvel-trash/files",
-        "quorvel-trash/info",
     };
     for (const char* f : folders)
         fs::create_directories(prefix_ / f);
@@ -185,6 +182,12 @@ MachineBuilder& MachineBuilder::lastWrite(std::string_view windowsPath, platform
     WineFileSystem files(prefix_);
     require(files.setFileTimes(windowsPath, std::nullopt, std::nullopt, time),
             "cannot set the time of " + std::string(windowsPath));
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::ownRecycleBin() {
+    fs::create_directories(prefix_ / "quorvel-trash" / "files");
+    fs::create_directories(prefix_ / "quorvel-trash" / "info");
     return *this;
 }
 

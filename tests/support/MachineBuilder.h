@@ -37,8 +37,7 @@ private:
 
 // Makes a throw-away Wine prefix in a unique temporary folder: drive_c with windows\system32,
 // the user's profile folders, dosdevices/c: -> ../drive_c, and the hives a fresh wineboot
-// writes, trimmed to what matters (Windows 7 SP1, environment, shell folders, profile list),
-// and its own empty recycle bin (quorvel-trash/).
+// writes, trimmed to what matters (Windows 7 SP1, environment, shell folders, profile list).
 // Registry changes go through the real registry and are saved by build(); files are made on
 // disk at once. Every method throws std::runtime_error when the step fails.
 class MachineBuilder {
@@ -68,6 +67,9 @@ public:
     // Drive letter -> host folder, with its type recorded where Wine keeps it.
     MachineBuilder& drive(char letter, const std::filesystem::path& hostFolder,
                           platform::DriveType type = platform::DriveType::Fixed);
+    // Gives the machine its own empty recycle bin (quorvel-trash/), so that emptying the bin
+    // never reaches the user's trash; without it the shell uses the freedesktop Trash.
+    MachineBuilder& ownRecycleBin();
     // Another process locks the file until the returned object is gone.
     [[nodiscard]] HeldLock lock(std::string_view windowsPath);
 
