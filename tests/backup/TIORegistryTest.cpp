@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text/Unicode.h"
+#include "backup/SampleValues.h"
 #include "support/MachineBuilder.h"
 
 namespace quorvel::backup {
@@ -41,35 +41,10 @@ void removeTree(platform::Machine& machine, RootKey root, const std::string& pat
     ASSERT_FALSE(machine.registry().openKey(root, path));
 }
 
-std::vector<platform::NamedRegValue> everyKindOfValue() {
-    std::vector<std::uint8_t> big(700);
-    for (std::size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<std::uint8_t>(i % 256);
-    return {
-        {"", RegValue::string("default text")},
-        {"path", RegValue::string("C:\\Program Files\\App\\app.exe \"%1\"")},
-        {"name \\ with \"quotes\" [and] brackets", RegValue::dword(7)},
-        {"Ünïcödé 名前 😀", RegValue::string("wert ü 😀")},
-        {"@", RegValue::string("not the default")},
-        {"none", RegValue::binary({}, platform::regtype::None)},
-        {"none data", RegValue::binary({0, 1}, platform::regtype::None)},
-        {"multi", RegValue::multiString({"one", "", "three"})},
-        {"expand", RegValue::string("%SystemRoot%\\x", platform::regtype::ExpandSz)},
-        {"binary", RegValue::binary({0, 0, 0xFF, 0})},
-        {"big", RegValue::binary(big)},
-        {"qword", RegValue::qword(0xFEDCBA9876543210ull)},
-        {"unknown", RegValue::binary({1, 2, 3}, 0x4242)},
-        {"unterminated", RegValue::binary({'a', 0, 'b', 0}, platform::regtype::Sz)},
-        {"odd", RegValue::binary({'a', 0, 'b'}, platform::regtype::Sz)},
-        {"empty sz", RegValue::binary({}, platform::regtype::Sz)},
-        {"line breaks", RegValue::string("a\r\nb")},
-    };
-}
-
 class TIORegistryTest : public ::testing::Test {
 protected:
     TIORegistryTest() {
-        for (const auto& v : everyKindOfValue())
+        for (const auto& v : testvalues::awkwardValues())
             builder.value("HKCU\\Software\\QT", v.name, v.value);
         builder.value("HKCU\\Software\\QT\\Sub one", "x", RegValue::dword(1));
         builder.value("HKCU\\Software\\QT\\Sub one\\Deeper [x] ü", "", RegValue::string("d"));
@@ -92,7 +67,7 @@ TEST_F(TIORegistryTest, WholeKeyWithSubkeysComesBackExactly) {
 
     TIORegistry io(m());
     EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT"));
-    EXPECT_GT(io.exportLineCount(), everyKindOfValue().size());
+    EXPECT_GT(io.exportLineCount(), testvalues::awkwardValues().size());
     ASSERT_TRUE(io.save("C:\\backups\\44123.5"));
 
     removeTree(m(), RootKey::CurrentUser, "Software\\QT");
@@ -109,7 +84,7 @@ TEST_F(TIORegistryTest, WholeKeyWithSubkeysComesBackExactly) {
 
 TEST_F(TIORegistryTest, SingleValuesComeBackWithTypeAndBytes) {
     TIORegistry io(m());
-    for (const auto& v : everyKindOfValue())
+    for (const auto& v : testvalues::awkwardValues())
         EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", v.name)) << v.name;
     const std::string file = io.fileBytes();
     // Only the values: no subkey of the key is in the export.
@@ -120,7 +95,7 @@ TEST_F(TIORegistryTest, SingleValuesComeBackWithTypeAndBytes) {
     auto key = m().registry().openKey(RootKey::CurrentUser, "Software\\QT");
     ASSERT_TRUE(key);
     EXPECT_TRUE((*key)->subKeyNames().empty());
-    for (const auto& v : everyKindOfValue()) {
+    for (const auto& v : testvalues::awkwardValues()) {
         auto back = (*key)->value(v.name);
         ASSERT_TRUE(back) << v.name;
         EXPECT_EQ(*back, v.value) << v.name;
@@ -134,7 +109,7 @@ TEST_F(TIORegistryTest, MissingItemsAddNothingAndClearEmptiesTheText) {
     EXPECT_FALSE(io.ExportRegistry("HKEY_NOWHERE", "\\Software\\QT"));
     EXPECT_EQ(io.exportLineCount(), 0u);
 
-    EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "path"));
+    EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "plain"));
     EXPECT_EQ(io.exportLineCount(), 3u);  // key line, value line, blank line
     EXPECT_TRUE(io.ExportRegistry("HKEY_LOCAL_MACHINE", "\\Software\\Other"));
     EXPECT_GT(io.exportLineCount(), 3u);
@@ -174,10 +149,12 @@ TEST_F(TIORegistryTest, DamagedFilesChangeNothing) {
     // is intact, must not be written either.
     const std::size_t secondKey = good.find(std::string("[\0H\0K\0E\0Y\0_\0C\0", 14));
     ASSERT_NE(secondKey, std::string::npos);
+    const std::size_t continued = good.find(std::string("\\\0\r\0\n\0", 6), secondKey);
+    ASSERT_NE(continued, std::string::npos);
     std::vector<std::string> damaged{
-        good.substr(0, good.size() - 1),      // odd byte count
-        good.substr(0, good.size() / 2 + 1),  // cut in a hex list
-        good.substr(2),                       // no byte-order mark
+        good.substr(0, good.size() - 1),  // odd byte count
+        good.substr(0, continued + 6),    // ends inside a continued hex list
+        good.substr(2),                   // no byte-order mark
         "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n",
     };
     std::string badHex = good;
@@ -202,13 +179,9 @@ TEST_F(TIORegistryTest, ImportAppliesDeletionLines) {
         "Windows Registry Editor Version 5.00\r\n\r\n"
         "[-HKEY_CURRENT_USER\\Software\\QT\\Sub one]\r\n\r\n"
         "[-HKEY_CURRENT_USER\\Software\\Not there]\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\QT]\r\n\"path\"=-\r\n\"never existed\"=-\r\n"
+        "[HKEY_CURRENT_USER\\Software\\QT]\r\n\"plain\"=-\r\n\"never existed\"=-\r\n"
         "\"added\"=\"new\"\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t u : platform::text::utf8ToUtf16(text)) {
-        bytes.push_back(static_cast<char>(u & 0xFF));
-        bytes.push_back(static_cast<char>(u >> 8));
-    }
+    const std::string bytes = testvalues::utf16File(text);
     TIORegistry io(m());
     const auto s = io.importBytes(bytes);
     ASSERT_TRUE(s) << s.message();
@@ -216,7 +189,7 @@ TEST_F(TIORegistryTest, ImportAppliesDeletionLines) {
     ASSERT_TRUE(key);
     EXPECT_FALSE((*key)->openSubKey("Sub one"));
     EXPECT_TRUE((*key)->openSubKey("Sub two"));
-    EXPECT_FALSE((*key)->hasValue("path"));
+    EXPECT_FALSE((*key)->hasValue("plain"));
     EXPECT_EQ((*key)->value("added"), RegValue::string("new"));
 }
 
