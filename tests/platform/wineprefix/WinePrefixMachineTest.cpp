@@ -1,8 +1,10 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "platform/wineprefix/MachineSelection.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "support/MachineBuilder.h"
 #include "support/TempDir.h"
@@ -61,4 +63,28 @@ TEST(WinePrefixMachine, ExposesHiveProblemsWithoutFailing) {
     EXPECT_EQ(m->hiveProblems()[0].file.filename(), "system.reg");
     // What could be read is still there.
     EXPECT_EQ(m->environment().variable("ProgramFiles"), "C:\\Program Files");
+}
+
+TEST(WinePrefixMachine, TheBundledDemoMachineOpensCleanly) {
+    const char* source = std::getenv("QUORVEL_SOURCE_DIR");
+    if (!source) GTEST_SKIP() << "QUORVEL_SOURCE_DIR is not set (run through ctest)";
+    TempDir t;
+    const fs::path copy = t.path() / "demo";
+    ASSERT_TRUE(
+        quorvel::platform::wineprefix::copyDemoMachine(fs::path(source) / "data" / "demo", copy));
+    auto opened = WinePrefixMachine::open(copy);
+    ASSERT_TRUE(opened) << opened.status().message();
+    auto& m = **opened;
+    EXPECT_TRUE(m.hiveProblems().empty());
+    auto& env = m.environment();
+    EXPECT_EQ(env.userName(), "demo");
+    EXPECT_EQ(env.variable("TEMP"), "C:\\users\\demo\\Temp");
+    EXPECT_EQ(env.logicalDrives(), (std::vector<std::string>{"C:\\", "D:\\"}));
+    EXPECT_EQ(env.driveType("D:\\"), DriveType::CdRom);
+    EXPECT_TRUE(m.fileSystem().isFile("C:\\Program Files\\Demo Viewer\\viewer.exe"));
+    EXPECT_TRUE(m.fileSystem().isDirectory(env.variable("APPDATA").value()));
+    // Its recycle bin is its own and holds one item.
+    const auto bin = m.shell().recycleBinQuery("");
+    ASSERT_TRUE(bin) << bin.status().message();
+    EXPECT_EQ(bin->count, 1u);
 }
