@@ -77,39 +77,15 @@ TEST_F(BackupStoreTest, CategoryFilesGetNamesThatNothingElseHas) {
     EXPECT_EQ(*machine->fileSystem().readFile(store.pathOf("46000.4")), "older");
 }
 
-TEST_F(BackupStoreTest, RegistryExportFileRestoresWhatTheRepairDeletes) {
-    auto id = store.startOneClickEntry(TimeSerial(46001.5));
-    ASSERT_TRUE(id);
-    auto name = store.RecordCategoryFile(*id, categorykey::Registry, TimeSerial(46001.6));
-    ASSERT_TRUE(name);
+TEST_F(BackupStoreTest, RegistryExportFileIsWrittenEvenWhenNothingIsExported) {
     TIORegistry exporter(*machine);
-    const std::vector<RegistryBackupItem> items{
-        {"HKEY_CURRENT_USER", "\\Software\\Bad", std::nullopt},
-        {"HKEY_LOCAL_MACHINE", "\\Software\\Run", std::string("tool")},
-        {"HKEY_LOCAL_MACHINE", "\\Software\\Gone", std::nullopt},  // exports nothing
-    };
-    ASSERT_TRUE(store.WriteRegistryExport(exporter, items, *name));
-
-    // The repair deletes; importing the category file puts everything back.
-    auto hkcu =
-        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
-    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad"));
-    auto run = machine->registry().openKey(RootKey::LocalMachine, "Software\\Run",
-                                           platform::RegAccess::ReadWrite);
-    ASSERT_TRUE((*run)->deleteValue("tool"));
-
-    TIORegistry restorer(*machine);
-    ASSERT_TRUE(restorer.ImportRegistry(store.pathOf(*name)));
-    auto sub = machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad\\Sub");
-    ASSERT_TRUE(sub);
-    EXPECT_EQ((*sub)->value("v"), RegValue::string("x"));
-    EXPECT_EQ((*run)->value("tool"), RegValue::string("C:\\tool.exe"));
-    EXPECT_FALSE(machine->registry().openKey(RootKey::LocalMachine, "Software\\Gone"));
-
-    // With nothing to export the file is still written, and imports nothing.
-    ASSERT_TRUE(store.WriteRegistryExport(exporter, {}, "empty"));
-    EXPECT_TRUE(machine->fileSystem().isFile(store.pathOf("empty")));
+    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad"));
+    ASSERT_TRUE(machine->fileSystem().createDirectoryTree(kDir));
+    // The component is cleared first; items that no longer exist add nothing.
+    ASSERT_TRUE(store.WriteRegistryExport(
+        exporter, {{"HKEY_LOCAL_MACHINE", "\\Software\\Gone", std::nullopt}}, "empty"));
     EXPECT_EQ(exporter.exportLineCount(), 0u);
+    EXPECT_TRUE(machine->fileSystem().isFile(store.pathOf("empty")));
 }
 
 TEST_F(BackupStoreTest, EntriesAreListedNewestFirstWithTheirFiles) {
