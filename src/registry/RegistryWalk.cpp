@@ -27,10 +27,11 @@ public:
 
     void walk(std::string_view start) {
         std::string path(start);
-        auto key = enter(path);
-        if (!key) return;
+        if (skipped(path)) return;
+        auto key = run_.open(root_, path);
+        if (!key || !testValues(path, *key)) return;
         std::vector<Frame> stack;
-        stack.push_back(frameFor(std::move(path), *key));
+        stack.push_back(frameFor(std::move(path), std::move(key)));
         while (!stack.empty()) {
             if (run_.stopped()) return;
             Frame& top = stack.back();
@@ -39,15 +40,22 @@ public:
                 stack.pop_back();
                 continue;
             }
-            std::string child = top.path + "\\" + top.subkeys[top.next++];
-            auto childKey = enter(child);
-            if (childKey) stack.push_back(frameFor(std::move(child), *childKey));
+            const std::string& name = top.subkeys[top.next++];
+            std::string child = top.path + "\\" + name;
+            if (skipped(child)) continue;
+            // Opened below its parent: one name lookup instead of the whole path's.
+            auto opened = top.key->openSubKey(name);
+            if (!opened) continue;
+            auto childKey = std::move(opened).value();
+            if (!testValues(child, *childKey)) return;
+            stack.push_back(frameFor(std::move(child), std::move(childKey)));
         }
     }
 
 private:
     struct Frame {
         std::string path;
+        platform::RegistryKeyPtr key;
         std::vector<std::string> subkeys;
         std::size_t next = 0;
     };
@@ -73,15 +81,12 @@ private:
         return false;
     }
 
-    // Tests the key's values; the open key when its subkeys are to be visited.
-    platform::RegistryKeyPtr enter(const std::string& path) {
-        if (skipped(path)) return nullptr;
-        auto key = run_.open(root_, path);
-        if (!key) return nullptr;
+    // Tests the key's values; false when a stop was requested meanwhile.
+    bool testValues(const std::string& path, const platform::RegistryKey& key) {
         const std::string_view shown = std::string_view(path).substr(path.empty() ? 0 : 1);
         for (std::uint32_t i = 0;; ++i) {
-            if (run_.stopped()) return nullptr;
-            auto value = key->valueAt(i);
+            if (run_.stopped()) return false;
+            auto value = key.valueAt(i);
             if (!value) break;
             if (!value->value.isString()) continue;
             const std::string data = value->value.asString().value_or(std::string{});
@@ -91,18 +96,19 @@ private:
                          DeleteValue);
             }
         }
-        return key;
+        return true;
     }
 
-    Frame frameFor(std::string path, const platform::RegistryKey& key) const {
+    static Frame frameFor(std::string path, platform::RegistryKeyPtr key) {
         Frame frame;
         if (path.size() >= 7 &&
             text::iequals(std::string_view(path).substr(path.size() - 7), "\\system")) {
             frame.subkeys = {"CurrentControlSet"};
         } else {
-            frame.subkeys = key.subKeyNames();
+            frame.subkeys = key->subKeyNames();
         }
         frame.path = std::move(path);
+        frame.key = std::move(key);
         return frame;
     }
 
