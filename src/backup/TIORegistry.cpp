@@ -49,45 +49,44 @@ bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view key
     const std::string path(stripBackslashes(keyPath));
     auto key = machine_.registry().openKey(*root, path);
     if (!key) return false;
-    const std::size_t before = lines_.size();
-    appendKey(exportNameOfRoot(*root), path, **key);
-    return lines_.size() != before;
+    appendTree(*root, path, **key);
+    return true;
 }
 
-void TIORegistry::appendKey(std::string_view rootName, const std::string& path,
-                            const platform::RegistryKey& key) {
-    // Depth first, each key before its subkeys, as regedit writes a tree. The stack holds the
-    // paths still to visit; keys are opened when their turn comes.
-    lines_.push_back(regfile::keyLine(rootName, path));
-    for (const auto& v : key.values()) {
+void TIORegistry::appendBlock(platform::RootKey root, const std::string& path,
+                              const std::vector<platform::NamedRegValue>& values) {
+    lines_.push_back(regfile::keyLine(exportNameOfRoot(root), path));
+    for (const auto& v : values) {
         for (auto& line : regfile::valueLines(v.name, v.value))
             lines_.push_back(std::move(line));
     }
     lines_.emplace_back();
+}
 
+void TIORegistry::appendTree(platform::RootKey root, const std::string& path,
+                             const platform::RegistryKey& key) {
+    // Depth first, each key before its subkeys, as regedit writes a tree. The stack holds the
+    // paths still to visit; keys are opened when their turn comes, so a wide tree does not hold
+    // thousands of keys open.
     std::vector<std::pair<std::string, int>> pending;
-    const auto pushChildren = [&](const platform::RegistryKey& k, const std::string& p, int depth) {
+    const auto visit = [&](const platform::RegistryKey& k, const std::string& p, int depth) {
+        appendBlock(root, p, k.values());
         if (depth >= kMaxDepth) return;
         const auto names = k.subKeyNames();
         for (auto it = names.rbegin(); it != names.rend(); ++it) {
-            if (!regfile::isWritableKeyName(*it) || it->empty()) continue;
+            // A name that cannot stand in a "[...]" line, or would read as two levels, is left out.
+            if (it->empty() || !regfile::isWritableKeyName(*it) ||
+                it->find('\\') != std::string::npos)
+                continue;
             pending.emplace_back(p.empty() ? *it : p + '\\' + *it, depth + 1);
         }
     };
-    pushChildren(key, path, 0);
-    const auto root = *rootKeyFromExportName(rootName);
+    visit(key, path, 0);
     while (!pending.empty()) {
         auto [childPath, depth] = std::move(pending.back());
         pending.pop_back();
         auto child = machine_.registry().openKey(root, childPath);
-        if (!child) continue;  // deleted meanwhile
-        lines_.push_back(regfile::keyLine(rootName, childPath));
-        for (const auto& v : (*child)->values()) {
-            for (auto& line : regfile::valueLines(v.name, v.value))
-                lines_.push_back(std::move(line));
-        }
-        lines_.emplace_back();
-        pushChildren(**child, childPath, depth);
+        if (child) visit(**child, childPath, depth);  // else deleted meanwhile
     }
 }
 
@@ -100,10 +99,7 @@ bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view key
     if (!key) return false;
     const auto value = (*key)->value(valueName);
     if (!value) return false;
-    lines_.push_back(regfile::keyLine(exportNameOfRoot(*root), path));
-    for (auto& line : regfile::valueLines(valueName, *value))
-        lines_.push_back(std::move(line));
-    lines_.emplace_back();
+    appendBlock(*root, path, {{std::string(valueName), *value}});
     return true;
 }
 

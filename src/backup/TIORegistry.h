@@ -43,8 +43,11 @@ public:
     platform::Status importBytes(std::string_view bytes);
 
 private:
-    void appendKey(std::string_view rootName, const std::string& path,
-                   const platform::RegistryKey& key);
+    // One "[key]" line, its values, and a blank line.
+    void appendBlock(platform::RootKey root, const std::string& path,
+                     const std::vector<platform::NamedRegValue>& values);
+    void appendTree(platform::RootKey root, const std::string& path,
+                    const platform::RegistryKey& key);
 
     platform::Machine& machine_;
     std::vector<std::string> lines_;
