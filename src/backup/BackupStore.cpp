@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "backup/BackupArchiveNames.h"
 #include "core/formats/ProfileFile.h"
 #include "platform/text/CaseInsensitive.h"
 
@@ -98,6 +99,47 @@ std::vector<BackupEntry> BackupStore::entries() const {
         return a.section > b.section;
     });
     return list;
+}
+
+std::vector<std::string> BackupStore::filesOf(const core::IniFile& index,
+                                              std::string_view section) const {
+    std::vector<std::string> files;
+    for (auto& [key, value] : index.sectionValues(section)) {
+        if (!platform::text::iequals(key, "Type") && isSafeEntryName(value))
+            files.push_back(std::move(value));
+    }
+    return files;
+}
+
+std::uint64_t BackupStore::entrySize(std::string_view section) const {
+    auto index = core::IniFile::load(fs_, indexPath());
+    if (!index) return 0;
+    const auto sizeOf = [&](std::string_view name) -> std::uint64_t {
+        const auto info = fs_.stat(pathOf(name));
+        return info && !info->isDirectory() ? info->size : 0;
+    };
+    std::uint64_t total = 0;
+    for (const auto& file : filesOf(*index, section))
+        total += sizeOf(file);
+    if (total == 0 && isSafeEntryName(section)) total = sizeOf(section);
+    return total;
+}
+
+Status BackupStore::removeEntry(std::string_view section) {
+    auto index = core::IniFile::load(fs_, indexPath());
+    if (!index) return index.status();
+    std::vector<std::string> files = filesOf(*index, section);
+    if (isSafeEntryName(section)) files.emplace_back(section);
+
+    core::ProfileFile file(fs_, indexPath());
+    if (Status s = file.eraseSection(section); !s) return s;
+    Status first;
+    for (const auto& name : files) {
+        const std::string path = pathOf(name);
+        if (!fs_.isFile(path)) continue;
+        if (Status s = fs_.deleteFile(path); !s && first) first = s;
+    }
+    return first;
 }
 
 }  // namespace quorvel::backup

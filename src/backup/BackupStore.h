@@ -87,7 +87,20 @@ public:
     // any others by descending text. A missing index lists nothing.
     std::vector<BackupEntry> entries() const;
 
+    // Bytes the entry takes: the files its keys name (all keys but "Type"), or, when those add up
+    // to nothing, the file named like the section. Missing files count 0.
+    std::uint64_t entrySize(std::string_view section) const;
+
+    // Removes the entry: erases its section, then deletes the files its keys name and the file
+    // named like the section, so no backup file is left behind unlisted. Only plain file names
+    // of the folder are deleted; a value naming anything else is passed over. Files already gone
+    // are no error; a file that cannot be deleted is reported, its section is gone all the same.
+    platform::Status removeEntry(std::string_view section);
+
 private:
+    // The file names an entry's keys give (every key but "Type"), plain names only.
+    std::vector<std::string> filesOf(const core::IniFile& index, std::string_view section) const;
+
     // The text of now, or of the first later millisecond whose text names no section, no file
     // the index hands out and no file of the folder.
     std::string freeName(const core::IniFile& index, core::TimeSerial now) const;

@@ -111,5 +111,34 @@ TEST_F(BackupStoreTest, EntriesAreListedNewestFirstWithTheirFiles) {
     EXPECT_FALSE(list[5].time.has_value());
 }
 
+TEST_F(BackupStoreTest, RemovingAnEntryDeletesItsFilesAndNothingElse) {
+    writeIndex(
+        "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=46000.7\r\n29606=..\\outside\r\n"
+        "[45000.5]\r\nType=11001\r\n"
+        "[45000.25]\r\nType=29001\r\n29603=gone\r\n");
+    auto& fs = machine->fileSystem();
+    ASSERT_TRUE(fs.writeFile(store.pathOf("46000.6"), "12345"));
+    ASSERT_TRUE(fs.writeFile(store.pathOf("46000.7"), "123"));
+    ASSERT_TRUE(fs.writeFile(store.pathOf("45000.5"), "1234567"));
+    ASSERT_TRUE(fs.writeFile("C:\\users\\tester\\Application Data\\Quorvel\\outside", "keep"));
+
+    // Sizes: the category files; a single-file entry by its own file; nothing left is 0.
+    EXPECT_EQ(store.entrySize("46000.5"), 8u);
+    EXPECT_EQ(store.entrySize("45000.5"), 7u);
+    EXPECT_EQ(store.entrySize("45000.25"), 0u);
+
+    ASSERT_TRUE(store.removeEntry("46000.5"));
+    EXPECT_FALSE(fs.exists(store.pathOf("46000.6")));
+    EXPECT_FALSE(fs.exists(store.pathOf("46000.7")));
+    // A value naming a file outside the folder is not followed.
+    EXPECT_TRUE(fs.exists("C:\\users\\tester\\Application Data\\Quorvel\\outside"));
+
+    // A tool's single-file entry loses its file too, not only its section.
+    ASSERT_TRUE(store.removeEntry("45000.5"));
+    EXPECT_FALSE(fs.exists(store.pathOf("45000.5")));
+    ASSERT_TRUE(store.removeEntry("45000.25"));  // its file is already gone
+    EXPECT_TRUE(store.entries().empty());
+}
+
 }  // namespace
 }  // namespace quorvel::backup
