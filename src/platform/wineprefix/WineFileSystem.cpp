@@ -418,6 +418,9 @@ Status WineFileSystem::setFileTimes(std::string_view path, std::optional<FileTim
 
 Status WineFileSystem::deleteFile(std::string_view path) {
     constexpr std::string_view what = "Cannot delete";
+    // A drive root is the dosdevices link itself: never removed.
+    if (const auto parsed = WinePath::parse(path); parsed && parsed->isRoot())
+        return failure(ErrorCode::AccessDenied, what, path, "it is the root of a drive");
     const auto located = locate(path);
     if (!located) return pathNotFound(what, path);
     if (!located->exists) return notFound(what, path);
@@ -470,6 +473,8 @@ Status WineFileSystem::createDirectory(std::string_view path) {
 
 Status WineFileSystem::moveFile(std::string_view from, std::string_view to, bool replaceExisting) {
     constexpr std::string_view what = "Cannot move";
+    if (const auto parsed = WinePath::parse(from); parsed && parsed->isRoot())
+        return failure(ErrorCode::AccessDenied, what, from, "it is the root of a drive");
     const auto source = locate(from);
     if (!source) return pathNotFound(what, from);
     if (!source->exists) return notFound(what, from);

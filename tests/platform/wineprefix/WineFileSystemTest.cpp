@@ -193,6 +193,11 @@ TEST_F(WineFileSystemTest, FoldersAreRemovedOnlyWhenEmpty) {
     EXPECT_EQ(files.deleteFile("C:\\full").code(), ErrorCode::AccessDenied);
     EXPECT_EQ(files.removeDirectory("C:\\full\\f.txt").code(), ErrorCode::InvalidParameter);
     EXPECT_EQ(files.removeDirectory("C:\\").code(), ErrorCode::AccessDenied);
+    // The root is the drive's dosdevices link: no operation may remove or move it.
+    EXPECT_EQ(files.deleteFile("C:\\").code(), ErrorCode::AccessDenied);
+    EXPECT_EQ(files.deleteFile("c:").code(), ErrorCode::AccessDenied);
+    EXPECT_EQ(files.moveFile("C:\\", "C:\\moved", false).code(), ErrorCode::AccessDenied);
+    EXPECT_TRUE(fs::is_symlink(b.prefix() / "dosdevices" / "c:"));
     EXPECT_EQ(files.createDirectory("C:\\full").code(), ErrorCode::AlreadyExists);
     EXPECT_EQ(files.createDirectory("C:\\no\\parent").code(), ErrorCode::PathNotFound);
     ASSERT_TRUE(files.createDirectoryTree("C:\\deep\\er\\folder"));
