@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,9 +20,31 @@ using quorvel::platform::RegValue;
 using quorvel::platform::RootKey;
 namespace wp = quorvel::platform::wineprefix;
 
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+// Wall-clock and CPU time of one phase; CPU time is the fairer figure on a busy machine.
+class Timer {
+public:
+    Timer() { restart(); }
+    void restart() {
+        wall_ = std::chrono::steady_clock::now();
+        cpu_ = cpuNow();
+    }
+    void report(const char* what, double mb) const {
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count();
+        const double cpu = cpuNow() - cpu_;
+        std::printf("%-52s wall %6.3f s %6.0f MB/s | cpu %6.3f s %6.0f MB/s\n", what, wall,
+                    mb / wall, cpu, mb / cpu);
+    }
+
+private:
+    static double cpuNow() {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    }
+    std::chrono::steady_clock::time_point wall_;
+    double cpu_ = 0;
+};
 
 long peakMegabytes() {
     rusage usage{};
@@ -52,7 +75,7 @@ std::string generate(std::size_t keys) {
                 std::snprintf(buf, sizeof buf,
                               "\"Path\"=str(2):\"%%ProgramFiles%%\\\\App\\\\%zu\"\n"
                               "\"Size\"=hex(b):%02zx,00,00,00,00,00,00,00\n\"Caf\\xe9\"=\"x\"\n",
-                              i & 0xFF);
+                              i, i & 0xFF);
                 break;
             default:
                 std::snprintf(buf, sizeof buf,
@@ -82,34 +105,34 @@ int main(int argc, char** argv) {
     std::printf("hive: %zu keys, %zu values, %.1f MB\n", keys, keys * 3, mb);
 
     {
-        const auto start = std::chrono::steady_clock::now();
+        const Timer timer;
         std::ifstream in(file, std::ios::binary);
         std::string line;
         std::size_t lines = 0;
         while (std::getline(in, line))
             ++lines;
-        const double s = seconds(start);
-        std::printf("plain getline read: %.3f s, %.0f MB/s (%zu lines)\n", s, mb / s, lines);
+        timer.report("plain read, std::getline", mb);
+        std::printf("  (%zu lines)\n", lines);
     }
 
-    auto start = std::chrono::steady_clock::now();
+    Timer timer;
     auto registry = wp::WineRegistry::open(dir);
-    double s = seconds(start);
+    timer.report("load, WineRegistry::open", mb);
     if (!registry || !(*registry)->problems().empty()) {
         std::printf("load failed\n");
+        if (registry)
+            for (const auto& p : (*registry)->problems())
+                std::printf("  line %zu: %s\n", p.line, p.text.c_str());
         return 1;
     }
-    std::printf("load (WineRegistry::open): %.3f s, %.0f MB/s, peak memory %ld MB\n", s, mb / s,
-                peakMegabytes());
+    std::printf("  peak memory after load: %ld MB\n", peakMegabytes());
 
     auto key = (*registry)->openKey(RootKey::LocalMachine, "Software\\Bench\\G0000\\Key 0000",
                                     RegAccess::ReadWrite);
     if (!key || !(*key)->setValue("Changed", RegValue::dword(1))) return 1;
-    start = std::chrono::steady_clock::now();
+    timer.restart();
     const auto saved = (*registry)->flush();
-    s = seconds(start);
-    std::printf("save, one key changed (flush: copy + fsync + rename): %.3f s, %.0f MB/s%s\n", s,
-                mb / s, saved ? "" : " FAILED");
+    timer.report(saved ? "save, one key changed (flush, fsync, rename)" : "save FAILED", mb);
 
     // Every key written anew, as wineserver writes it.
     wp::Hive hive;
@@ -121,12 +144,15 @@ int main(int argc, char** argv) {
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         wp::parseHive(hive, std::move(text), {});
     }
-    start = std::chrono::steady_clock::now();
+    timer.restart();
+    const auto kept = wp::writeHive(hive, wp::HiveWriteMode::KeepText);
+    timer.report("  text only, unchanged keys copied", mb);
+    timer.restart();
     const auto written = wp::writeHive(hive, wp::HiveWriteMode::Regenerate);
+    timer.report("  text only, every key regenerated", mb);
+    timer.restart();
     const auto st = wp::writeFileAtomically(dir / "regenerated.reg", written.text);
-    s = seconds(start);
-    std::printf("save, every key regenerated (+ fsync + rename): %.3f s, %.0f MB/s%s\n", s, mb / s,
-                st ? "" : " FAILED");
+    timer.report(st ? "  file only (write, fsync, rename)" : "  file write FAILED", mb);
     std::printf("peak memory: %ld MB\n", peakMegabytes());
     std::filesystem::remove_all(dir);
     return 0;

@@ -44,7 +44,10 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view t
         if (!ec) target = resolved;
     }
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string tempName(".");
+    tempName += target.filename().string();
+    tempName += ".XXXXXX";
+    std::string temp = (folder / tempName).string();
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) return failure(target, "cannot create a temporary file", errno);
 

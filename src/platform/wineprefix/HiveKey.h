@@ -33,7 +33,7 @@ struct HiveKey {
     std::vector<std::shared_ptr<HiveKey>> subkeys;
     std::vector<HiveValue> values;
     FileTime modified;
-    std::optional<std::u16string> className;
+    std::unique_ptr<std::u16string> className;  // rare; a pointer keeps keys small
     // The key's original text in its hive's source: from its "[...]" line up to the next key
     // line. kNoText when the key has no text of its own or must be written anew.
     std::size_t textBegin = kNoText;
@@ -62,7 +62,7 @@ struct HiveKey {
     // Wineserver writes a key when it has values, no subkeys, a class or is a link; other keys
     // appear only as part of their subkeys' paths.
     bool isWrittenOnItsOwn() const {
-        return !values.empty() || subkeys.empty() || className.has_value() || isLink;
+        return !values.empty() || subkeys.empty() || className != nullptr || isLink;
     }
     // The target path of a link key (e.g. "\Registry\Machine\System\ControlSet001").
     std::optional<std::string> linkTarget() const;

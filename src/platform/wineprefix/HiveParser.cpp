@@ -247,6 +247,7 @@ private:
                 key.valuesSorted = false;
             }
         }
+        if (key.values.empty()) key.values.reserve(4);
         key.values.emplace_back();
         key.values.back().name = std::move(name);
         return key.values.back();
@@ -263,7 +264,7 @@ private:
                 problem(lines.number(), "Malformed class", lines.line());
                 return;
             }
-            current_->className = std::move(cls);
+            current_->className = std::make_unique<std::u16string>(std::move(cls));
         } else if (startsWith(line, "#link")) {
             current_->isLink = true;
         }

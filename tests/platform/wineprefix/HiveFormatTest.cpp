@@ -95,7 +95,8 @@ TEST(HiveFormat, ReadsEveryValueFormWineWrites) {
 
     const HiveKey* cls = find(*hive, {"Software", "Test", "Class"});
     ASSERT_NE(cls, nullptr);
-    EXPECT_EQ(cls->className, u"My \"class\"");
+    ASSERT_TRUE(cls->className);
+    EXPECT_EQ(*cls->className, u"My \"class\"");
     const HiveKey* link = find(*hive, {"System", "CurrentControlSet"});
     ASSERT_NE(link, nullptr);
     EXPECT_TRUE(link->isLink);
