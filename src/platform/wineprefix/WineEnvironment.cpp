@@ -251,14 +251,22 @@ void WineEnvironment::loadVersion(Registry& registry) {
         const auto minor = nt->value("CurrentMinorVersionNumber");
         version_.minor = minor && minor->asDword() ? *minor->asDword() : 0;
     } else if (auto text = stringValue(nt.get(), "CurrentVersion")) {
+        // "major.minor"; text that is not a version leaves the default in place.
         std::size_t pos = 0;
-        version_.major = parseNumber(*text, pos);
-        if (pos < text->size() && (*text)[pos] == '.') ++pos;
-        version_.minor = parseNumber(*text, pos);
+        const auto major = parseNumber(*text, pos);
+        if (pos > 0 && pos + 1 < text->size() && (*text)[pos] == '.') {
+            const std::size_t minorStart = ++pos;
+            const auto minor = parseNumber(*text, pos);
+            if (pos > minorStart) {
+                version_.major = major;
+                version_.minor = minor;
+            }
+        }
     }
     if (auto build = stringValue(nt.get(), "CurrentBuildNumber")) {
         std::size_t pos = 0;
-        version_.build = parseNumber(*build, pos);
+        const auto number = parseNumber(*build, pos);
+        if (pos > 0) version_.build = number;
     }
     version_.servicePack = stringValue(nt.get(), "CSDVersion").value_or("");
     version_.platformId = 2;

@@ -15,9 +15,13 @@ bool isWinePrefix(const std::filesystem::path& folder) {
 Result<std::unique_ptr<WinePrefixMachine>> WinePrefixMachine::open(
     const std::filesystem::path& prefix) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(prefix, ec))
+    if (!std::filesystem::is_directory(prefix, ec)) {
+        if (std::filesystem::exists(prefix, ec))
+            return Status(ErrorCode::PathNotFound,
+                          "\"" + prefix.string() + "\" is not a folder, so not a Wine prefix.");
         return Status(ErrorCode::PathNotFound,
                       "The folder \"" + prefix.string() + "\" does not exist.");
+    }
     if (!isWinePrefix(prefix))
         return Status(ErrorCode::BadFormat, "The folder \"" + prefix.string() +
                                                 "\" is not a Wine prefix: it has neither "

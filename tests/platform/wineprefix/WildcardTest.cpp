@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/wineprefix/DosAttrib.h"
@@ -107,4 +110,23 @@ TEST(DosAttribValue, UpdateKeepsOtherBitsAndSambaRecord) {
     EXPECT_EQ(updated.substr(0, 5), std::string("0x22\0", 5));
     EXPECT_EQ(static_cast<unsigned char>(updated[16]), 0x22);   // the record's attribute field
     EXPECT_EQ(updated.substr(updated.size() - 2), "\xAA\xBB");  // the rest of the record kept
+}
+
+TEST(DosAttribValue, DamagedValuesNeverBreakReadingOrWriting) {
+    const std::string samba("0x20\0\0\x03\x00\x03\x00\0\0\x11\0\0\0\x20\0\0\0\xAA\xBB", 22);
+    std::vector<std::string> inputs;
+    for (std::size_t n = 0; n <= samba.size(); ++n)
+        inputs.push_back(samba.substr(0, n));
+    for (std::size_t n = 0; n <= samba.size(); ++n)
+        inputs.push_back(samba.substr(5, n));
+    inputs.push_back(std::string("\x01\x00\x01\x00", 4));
+    inputs.push_back(std::string("\xff\xff\xff\xff\x00", 5));
+    inputs.push_back("0x" + std::string(300, 'f'));
+    for (const auto& in : inputs) {
+        (void)parseDosAttrib(in);
+        const std::string out = updateDosAttrib(in, 0x2);
+        const auto back = parseDosAttrib(out);
+        ASSERT_TRUE(back) << "unreadable after update";
+        EXPECT_EQ(*back & kDosAttribStoredBits, 0x2u);
+    }
 }

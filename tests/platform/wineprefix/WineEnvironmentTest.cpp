@@ -139,3 +139,24 @@ TEST(WineEnvironment, LongPathNameLeavesMissingPathsAlone) {
               "C:\\Program Files\\Common Files");
     EXPECT_EQ(m->environment().longPathName("C:\\NOSUCH~1"), "C:\\NOSUCH~1");
 }
+
+TEST(WineEnvironment, OddRegistryValuesFallBackInsteadOfBreaking) {
+    MachineBuilder b;
+    const std::string nt = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
+    b.value(nt, "SystemRoot", RegValue::dword(7));  // not a string
+    b.value(nt, "CurrentVersion", RegValue::string("x.y"));
+    b.value(nt, "CurrentBuildNumber", RegValue::string(""));
+    b.value(nt + "\\ProfileList\\S-1-5-21-0-0-0-1000", "ProfileImagePath", RegValue::string("C:"));
+    b.removeKey("HKCU\\Volatile Environment");
+    b.value("HKCU\\Environment", "LOOP", RegValue::string("%LOOP%%LOOP%", regtype::ExpandSz));
+    b.value("HKLM\\Software\\Wine\\Drives", "c:", RegValue::binary({1, 2, 3}));
+    auto m = b.build();
+    auto& env = m->environment();
+    EXPECT_EQ(env.windowsDirectory(), "C:\\windows");
+    EXPECT_EQ(env.version().major, 6u);  // unreadable numbers keep the defaults
+    EXPECT_EQ(env.version().build, 7601u);
+    EXPECT_EQ(var(env, "USERPROFILE"), "C:");
+    EXPECT_EQ(var(env, "LOOP"), "%LOOP%%LOOP%");  // expanded once, never recursively
+    EXPECT_EQ(env.driveType("C:\\"), DriveType::Fixed);
+    EXPECT_EQ(env.userName(), "");
+}

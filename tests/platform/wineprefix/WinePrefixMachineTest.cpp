@@ -26,6 +26,11 @@ TEST(WinePrefixMachine, RefusesFoldersThatAreNoPrefix) {
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.status().message().find("does not exist"), std::string::npos);
 
+    std::ofstream(t.path() / "file.txt") << "x";
+    const auto file = WinePrefixMachine::open(t.path() / "file.txt");
+    ASSERT_FALSE(file);
+    EXPECT_NE(file.status().message().find("is not a folder"), std::string::npos);
+
     // A drive_c alone is enough: the hives start empty.
     fs::create_directories(t.path() / "drive_c");
     fs::create_directories(t.path() / "dosdevices");
