@@ -27,6 +27,9 @@ struct HiveValue {
 struct HiveKey {
     static constexpr std::size_t kNoText = static_cast<std::size_t>(-1);
     static constexpr std::uint8_t kNoHive = 0xFF;
+    // Deeper trees are refused: Windows stops at 512 levels, and a bound keeps every walk of
+    // the tree (and its destruction) within the stack.
+    static constexpr std::size_t kMaxDepth = 512;
 
     std::string name;
     HiveKey* parent = nullptr;

@@ -151,6 +151,10 @@ private:
             problem(lines.number(), "Malformed key", lines.line());
             return;
         }
+        if (count > HiveKey::kMaxDepth) {
+            problem(lines.number(), "Key path too deep", lines.line());
+            return;
+        }
         FileTime time = loadTime_;
         const std::string_view after = skipSpace(rest.substr(used));
         std::uint32_t seconds = 0;

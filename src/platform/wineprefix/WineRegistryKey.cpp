@@ -211,6 +211,11 @@ Result<RegistryKeyPtr> WineRegistryKey::create(const std::shared_ptr<RegistrySta
         if (parent->findSubkey(part))  // a link whose target cannot be reached
             return Status(ErrorCode::FileNotFound,
                           "The registry link \"" + std::string(part) + "\" leads nowhere.");
+        std::size_t depth = 0;
+        for (const HiveKey* k = parent; k; k = k->parent)
+            ++depth;
+        if (depth > HiveKey::kMaxDepth)
+            return Status(ErrorCode::InvalidParameter, "The registry path is too deep.");
         std::shared_ptr<HiveKey> key = parent->addSubkey(std::string(part));
         state->touch(*key);
         state->touch(*parent);

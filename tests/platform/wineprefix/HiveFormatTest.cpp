@@ -233,6 +233,16 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"TrailingBackslash", kGood + "\"s\"=\"abc\\", 8}),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
+TEST(HiveFormat, AbsurdlyDeepKeyIsRefusedNotFollowedIntoAStackOverflow) {
+    std::string path;
+    for (int i = 0; i < 200000; ++i)
+        path += i ? "\\\\a" : "a";
+    const auto hive = parse(kGood + "[" + path + "]\n\"v\"=dword:1\n");
+    ASSERT_TRUE(hive->problem);
+    EXPECT_EQ(hive->problem->line, 8u);
+    EXPECT_NE(hive->problem->text.find("too deep"), std::string::npos);
+}
+
 TEST(HiveFormat, RandomBytesNeverCrash) {
     std::uint32_t seed = 12345;
     auto next = [&] {
