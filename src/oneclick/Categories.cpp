@@ -1,0 +1,19 @@
+#include "oneclick/Categories.h"
+
+#include "oneclick/RegistryCategory.h"
+
+namespace quorvel::oneclick {
+
+CategorySet MakeCategories(const ProgramLists& lists) {
+    CategorySet set;
+    set[Index(ScanCategory::Registry)] =
+        std::make_unique<RegistryCategory>(lists.registryFindings, lists.ignoreLists);
+    set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
+    set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
+    set[Index(ScanCategory::Junk)] = std::make_unique<PendingCategory>();
+    set[Index(ScanCategory::Tracks)] = std::make_unique<PendingCategory>();
+    set[Index(ScanCategory::Spyware)] = std::make_unique<PendingCategory>();
+    return set;
+}
+
+}  // namespace quorvel::oneclick

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "oneclick/CategoryTasks.h"
+#include "registry/IgnoreLists.h"
+#include "registry/RegData.h"
+
+namespace quorvel::oneclick {
+
+// The program-wide findings lists and what their scanners share. Each lives from program start
+// to exit; the categories made from them hold references.
+struct ProgramLists {
+    registry::RegFindings& registryFindings;
+    const registry::TGlobalReg& ignoreLists;
+};
+
+// The six categories of the pass, each with the scanner and repair that exist today.
+CategorySet MakeCategories(const ProgramLists& lists);
+
+}  // namespace quorvel::oneclick
