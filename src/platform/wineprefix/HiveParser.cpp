@@ -338,6 +338,23 @@ private:
 
     static bool parseString(std::string_view text, RegValue& value) {
         auto& d = value.data;
+        // Fast path: printable ASCII up to the closing quote widens byte by byte.
+        std::size_t plain = 0;
+        while (plain < text.size()) {
+            const auto c = static_cast<unsigned char>(text[plain]);
+            if (c == '"' || c == '\\' || c >= 0x80) break;
+            ++plain;
+        }
+        if (plain < text.size() && text[plain] == '"') {
+            d.resize(plain * 2 + 2);
+            for (std::size_t i = 0; i < plain; ++i) {
+                d[2 * i] = static_cast<std::uint8_t>(text[i]);
+                d[2 * i + 1] = 0;
+            }
+            d[2 * plain] = 0;
+            d[2 * plain + 1] = 0;
+            return true;
+        }
         d.reserve(text.size() * 2);
         const auto used = hivetext::decode(text, '"', [&](char16_t u) {
             d.push_back(static_cast<std::uint8_t>(u & 0xFF));
