@@ -56,7 +56,8 @@ std::optional<std::string> readFile(const std::filesystem::path& file, bool& exi
 std::string userSidFrom(const std::optional<std::string>& relativeTo) {
     if (!relativeTo) return std::string(kDefaultUserSid);
     const auto parts = splitKeyPath(*relativeTo);
-    if (parts.size() >= 2 && text::iequals(parts[parts.size() - 2], "User"))
+    if (parts.size() >= 2 && text::iequals(parts[parts.size() - 2], "User") &&
+        !text::iequals(parts.back(), ".Default"))
         return std::string(parts.back());
     return std::string(kDefaultUserSid);
 }
