@@ -36,6 +36,10 @@ std::string_view folderOf(std::string_view path) {
     return sep == std::string_view::npos ? std::string_view{} : path.substr(0, sep);
 }
 
+Status missingFile(std::string_view path) {
+    return {ErrorCode::FileNotFound, "The backup file \"" + std::string(path) + "\" is missing."};
+}
+
 // "name.ext" -> "name.Sfi"; a name without extension gets one.
 std::string withSfiExtension(std::string_view name) {
     const auto dot = name.rfind('.');
@@ -60,17 +64,23 @@ Status BackupRestorer::restoreEntry(const BackupEntry& entry) {
         case entrytype::FolderList:
             return RestoreFolderList(file);
         default:
-            return Status::ok();
+            return {ErrorCode::InvalidParameter,
+                    "Backups of type " + std::to_string(entry.type) + " cannot be restored."};
     }
 }
 
 Status BackupRestorer::RestoreOneClick(std::string_view section) {
     auto index = core::IniFile::load(machine_.fileSystem(), store_.indexPath());
     if (!index) return index.status();
+    if (!index->sectionExists(section))
+        return {ErrorCode::FileNotFound,
+                "There is no backup \"" + std::string(section) + "\" in the index."};
     Outcome outcome;
+    bool any = false;
     const auto restoreFile = [&](std::string_view key, bool archive) {
         const std::string name = index->readString(section, key);
         if (name.empty()) return;  // category not backed up
+        any = true;
         // The index names plain files of the backup folder; anything else is not followed.
         if (!isSafeEntryName(name)) {
             outcome.add({ErrorCode::AccessDenied,
@@ -84,18 +94,21 @@ Status BackupRestorer::RestoreOneClick(std::string_view section) {
     restoreFile(categorykey::Shortcuts, true);
     restoreFile(categorykey::Startup, true);
     restoreFile(categorykey::Spyware, false);
+    if (!any)
+        return {ErrorCode::FileNotFound,
+                "The backup \"" + std::string(section) + "\" holds no backup files."};
     return outcome.result();
 }
 
 Status BackupRestorer::RestoreRegistryFile(std::string_view path) {
-    if (!machine_.fileSystem().isFile(path)) return Status::ok();
+    if (!machine_.fileSystem().isFile(path)) return missingFile(path);
     TIORegistry importer(machine_);
     return importer.ImportRegistry(path);
 }
 
 Status BackupRestorer::RestoreFolderList(std::string_view path) {
     auto& fs = machine_.fileSystem();
-    if (!fs.isFile(path)) return Status::ok();
+    if (!fs.isFile(path)) return missingFile(path);
     auto list = core::IniFile::load(fs, path);
     if (!list) return list.status();
     Outcome outcome;
@@ -107,7 +120,7 @@ Status BackupRestorer::RestoreFolderList(std::string_view path) {
 
 Status BackupRestorer::RestoreArchive(std::string_view path) {
     auto& fs = machine_.fileSystem();
-    if (!fs.isFile(path)) return Status::ok();
+    if (!fs.isFile(path)) return missingFile(path);
     auto archive = BackupArchiveReader::load(fs, path);
     if (!archive) return archive.status();
     auto indexText = archive->read(kArchiveIndexName);

@@ -8,10 +8,11 @@
 
 namespace quorvel::backup {
 
-// Puts backups of the store back into the machine. A backup file that no longer exists is
-// skipped without error; other failures are collected and reported together, and the rest of
+// Puts backups of the store back into the machine and says honestly how that went: a backup
+// file that is missing, an entry that names none, an entry of a type that cannot be restored
+// and every failure on the way are reported (collected, the first in words), while the rest of
 // the backup is still restored. Nothing that exists is ever overwritten by a file from an
-// archive.
+// archive, and nothing is written outside the paths the backup names.
 class BackupRestorer {
 public:
     BackupRestorer(platform::Machine& machine, const BackupStore& store)

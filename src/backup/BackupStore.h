@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backup/BackupItems.h"
 #include "backup/TIORegistry.h"
 #include "core/formats/IniFile.h"
 #include "core/formats/TimeSerial.h"
@@ -42,13 +43,6 @@ struct BackupEntry {
     std::vector<core::IniFile::KeyValue> categoryFiles;  // category key -> file name, key order
 };
 
-// One item a Registry or Spyware backup exports: a whole key, or one value of it.
-struct RegistryBackupItem {
-    std::string rootName;                  // "HKEY_LOCAL_MACHINE"
-    std::string keyPath;                   // "\Software\X"
-    std::optional<std::string> valueName;  // nullopt: the whole key
-};
-
 // The backup folder of one machine: index.ini with one section per backup entry, named by the
 // TimeSerial of its start, and the backup files it names, all directly in the folder. Every
 // write reaches the file at once.
@@ -82,6 +76,19 @@ public:
     platform::Status WriteRegistryExport(TIORegistry& exporter,
                                          const std::vector<RegistryBackupItem>& items,
                                          std::string_view fileName);
+
+    // The Shortcuts archive: each selected shortcut under the number of its position, each
+    // selected empty folder as section "Folder<position>" of the archive's quorvel.ini. Written
+    // durably as a file of the folder, also when nothing is selected.
+    ArchiveBackupResult WriteShortcutArchive(const std::vector<ShortcutBackupItem>& items,
+                                             std::string_view fileName);
+    // The Startup archive: each selected startup-folder file under the number of its position,
+    // and the selected registry values exported into one "RegistryFile" entry (only when there
+    // is one). Reports "Backuping <name>" for every finding, selected or not.
+    ArchiveBackupResult WriteStartupArchive(TIORegistry& exporter,
+                                            const std::vector<StartupBackupItem>& items,
+                                            std::string_view fileName,
+                                            const BackupProgress& progress = {});
 
     // Every entry of index.ini, newest first: sections that are TimeSerials by their time, then
     // any others by descending text. A missing index lists nothing.

@@ -152,14 +152,30 @@ TEST_F(BackupRestorerTest, HostileOrDamagedBackupsAreRefusedWithoutEscaping) {
     EXPECT_FALSE(restorer.RestoreOneClick("46000.5"));
 }
 
-TEST_F(BackupRestorerTest, MissingFilesAreSkippedAndOtherTypesDispatched) {
-    // Category keys naming files that were never written, and an empty key.
+TEST_F(BackupRestorerTest, MissingBackupsAreReportedAsFailuresAndTypesDispatched) {
+    // A category file that was never written: the rest is restored, the outcome is a failure.
+    TIORegistry exporter(*machine);
+    exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID");
+    ASSERT_TRUE(exporter.save("C:\\backups\\46000.6"));
+    auto hkcu =
+        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
+    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad CLSID"));
     ASSERT_TRUE(fs().writeFile("C:\\backups\\index.ini",
-                               "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=\r\n"));
-    EXPECT_TRUE(restorer.RestoreOneClick("46000.5"));
-    EXPECT_TRUE(restorer.RestoreArchive("C:\\backups\\missing"));
-    EXPECT_TRUE(restorer.RestoreRegistryFile("C:\\backups\\missing"));
-    EXPECT_TRUE(restorer.RestoreFolderList("C:\\backups\\missing"));
+                               "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=46000.7\r\n"
+                               "[46000.9]\r\nType=29001\r\n29602=\r\n"));
+    const auto partly = restorer.RestoreOneClick("46000.5");
+    EXPECT_EQ(partly.code(), platform::ErrorCode::FileNotFound);
+    EXPECT_NE(partly.message().find("46000.7"), std::string::npos) << partly.message();
+    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID\\Sub"));
+
+    // Nothing to restore, an unknown section and missing single files are failures too.
+    EXPECT_FALSE(restorer.RestoreOneClick("46000.9"));
+    EXPECT_FALSE(restorer.RestoreOneClick("47000.1"));
+    EXPECT_FALSE(restorer.RestoreArchive("C:\\backups\\missing"));
+    EXPECT_FALSE(restorer.RestoreRegistryFile("C:\\backups\\missing"));
+    EXPECT_FALSE(restorer.RestoreFolderList("C:\\backups\\missing"));
+    EXPECT_FALSE(
+        restorer.restoreEntry({"45000.1", TimeSerial(45000.1), entrytype::ToolArchive, {}}));
 
     // 16001: a folder list named like the section.
     ASSERT_TRUE(fs().writeFile("C:\\backups\\45000.25",
@@ -170,18 +186,14 @@ TEST_F(BackupRestorerTest, MissingFilesAreSkippedAndOtherTypesDispatched) {
     EXPECT_TRUE(fs().isDirectory("C:\\Restored\\B"));
 
     // 11001: a registry export file named like the section.
-    TIORegistry exporter(*machine);
-    exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID");
     ASSERT_TRUE(exporter.save("C:\\backups\\45000.5"));
-    auto hkcu =
-        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
     ASSERT_TRUE((*hkcu)->deleteTree("Software\\Bad CLSID"));
     ASSERT_TRUE(
         restorer.restoreEntry({"45000.5", TimeSerial(45000.5), entrytype::SiblingRegistry, {}}));
     EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID\\Sub"));
 
-    // Unknown type: listed, restores nothing.
-    EXPECT_TRUE(restorer.restoreEntry({"45000.75", TimeSerial(45000.75), 4242, {}}));
+    // Unknown type: listed, but restoring it is refused rather than reported as done.
+    EXPECT_FALSE(restorer.restoreEntry({"45000.75", TimeSerial(45000.75), 4242, {}}));
 }
 
 }  // namespace
