@@ -40,6 +40,8 @@ public:
     virtual std::unique_ptr<core::Worker> createRepair(const RunTools& tools) = 0;
     // The scanner has ended and is about to be destroyed (it may hold counts of its own).
     virtual void scanEnded(core::Worker& /*scanner*/) {}
+    // The repair thread has ended: why it left findings alone, "" when it did not.
+    virtual std::string repairEnded(core::Worker& /*repair*/) { return {}; }
 
     // Entries of the findings list (Tracks: lines of its text report).
     virtual std::int64_t listCount() const = 0;

@@ -44,4 +44,14 @@ std::string Text(const core::LanguageTable& language, int id, std::string_view f
     return {};
 }
 
+std::string Title(const core::LanguageTable& language, ScanCategory category) {
+    std::string text = language.LangText(Info(category).titleMessage);
+    return text.empty() ? std::string(Info(category).titleEnglish) : text;
+}
+
+std::string Description(const core::LanguageTable& language, ScanCategory category) {
+    std::string text = language.LangText(Info(category).descriptionMessage);
+    return text.empty() ? std::string(Info(category).descriptionEnglish) : text;
+}
+
 }  // namespace quorvel::oneclick

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/language/LanguageTable.h"
+#include "oneclick/ScanCategory.h"
 
 namespace quorvel::oneclick {
 
@@ -36,5 +37,9 @@ inline constexpr int OneClickTitle = 29001;
 // The text of message id from the language table; where neither language file has it, the
 // English text the page was designed with (with "%s" replaced by first).
 std::string Text(const core::LanguageTable& language, int id, std::string_view first = {});
+
+// The category's title and description in the user's language (English where missing).
+std::string Title(const core::LanguageTable& language, ScanCategory category);
+std::string Description(const core::LanguageTable& language, ScanCategory category);
 
 }  // namespace quorvel::oneclick

@@ -224,7 +224,8 @@ void OneClickRun::repair() {
                                                                 : msg::Repairing;
                 view_.setResult(c, text(working), false);
                 status_.publishPosition(0);
-                runWorker(std::move(worker), [this, c](core::Worker*) { repairEnded(c); });
+                runWorker(std::move(worker),
+                          [this, c](core::Worker* repair) { repairEnded(c, repair); });
             }
         }
         if (cancelSeen()) {
@@ -239,8 +240,14 @@ void OneClickRun::repair() {
     setStart(msg::Scan, StartTag::Scan);
 }
 
-void OneClickRun::repairEnded(ScanCategory c) {
+void OneClickRun::repairEnded(ScanCategory c, core::Worker* repair) {
     view_.setCurrentCategory(std::nullopt);
+    if (repair) {
+        if (std::string problem = tasks(c).repairEnded(*repair); !problem.empty()) {
+            if (!repairProblem_.empty()) repairProblem_ += " ";
+            repairProblem_ += problem;
+        }
+    }
     const int done = c == ScanCategory::Junk     ? msg::JunkDeleted
                      : c == ScanCategory::Tracks ? msg::TracksErased
                                                  : msg::RepairComplete;

@@ -94,7 +94,7 @@ private:
     void runWorker(std::unique_ptr<core::Worker> worker, std::function<void(core::Worker*)> onEnd);
     bool cancelSeen();
     void scanEnded(ScanCategory c, core::Worker* scanner);
-    void repairEnded(ScanCategory c);
+    void repairEnded(ScanCategory c, core::Worker* repair);
     void setStart(int message, StartTag tag);
     CategoryTasks& tasks(ScanCategory c) { return *categories_[Index(c)]; }
     const CategoryTasks& tasks(ScanCategory c) const { return *categories_[Index(c)]; }

@@ -1,6 +1,7 @@
 #include "oneclick/RegistryCategory.h"
 
 #include "registry/RegScan.h"
+#include "registry/RegistryClean.h"
 
 namespace quorvel::oneclick {
 
@@ -9,8 +10,26 @@ std::unique_ptr<core::Worker> RegistryCategory::createScanner(const RunTools& to
                                                 tools.bridge, ignoreLists_);
 }
 
-std::unique_ptr<core::Worker> RegistryCategory::createRepair(const RunTools& /*tools*/) {
-    return nullptr;
+std::unique_ptr<core::Worker> RegistryCategory::createRepair(const RunTools& tools) {
+    return std::make_unique<registry::TRegistryClean>(findings_, tools.status, tools.context,
+                                                      tools.bridge, tools.currentBackupId);
+}
+
+std::string RegistryCategory::repairEnded(core::Worker& repair) {
+    const auto* clean = dynamic_cast<registry::TRegistryClean*>(&repair);
+    if (!clean) return {};
+    const auto& result = clean->result();
+    if (!result.backupStatus) {
+        return "The registry backup failed (" + result.backupStatus.message() +
+               "); no registry entry was removed.";
+    }
+    if (!result.flushStatus) {
+        return "The registry changes could not be saved (" + result.flushStatus.message() + ").";
+    }
+    if (result.skipped > 0) {
+        return std::to_string(result.skipped) + " registry entries could not be removed.";
+    }
+    return {};
 }
 
 }  // namespace quorvel::oneclick

@@ -6,7 +6,8 @@
 
 namespace quorvel::oneclick {
 
-// The registry category: TRegScan over RegFindings, asking the ignore lists.
+// The registry category: TRegScan over RegFindings, asking the ignore lists; TRegistryClean
+// backs the findings up into the current entry and deletes the checked ones.
 class RegistryCategory final : public CategoryTasks {
 public:
     RegistryCategory(registry::RegFindings& findings, const registry::TGlobalReg& ignoreLists)
@@ -15,6 +16,7 @@ public:
     void clearFindings() override { findings_.clear(); }
     std::unique_ptr<core::Worker> createScanner(const RunTools& tools) override;
     std::unique_ptr<core::Worker> createRepair(const RunTools& tools) override;
+    std::string repairEnded(core::Worker& repair) override;
     std::int64_t listCount() const override { return static_cast<std::int64_t>(findings_.size()); }
 
 private:
