@@ -7,6 +7,7 @@
 //   --scale F     size factor (default 1.0 = about 1M keys)
 //   --prefix DIR  also time the scan of an existing prefix (for example a fresh wineboot one)
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -39,6 +40,13 @@ using platform::wineprefix::WinePrefixMachine;
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// CPU time of the whole process (user + system): other work on a shared machine does not count.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 long PeakMegabytes() {
@@ -306,6 +314,7 @@ private:
 
 struct ScanResult {
     double seconds = 0;
+    double cpuSeconds = 0;
     std::size_t findings = 0;
     long syncs = 0;
     std::uint64_t published = 0;
@@ -322,11 +331,13 @@ ScanResult Scan(WinePrefixMachine& machine) {
     registry::RegFindings findings;
     const registry::TGlobalReg lists;
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = CpuSeconds();
     registry::TRegScan scan(findings, status, context, bridge, lists);
     scan.start();
     scan.wait();
     ScanResult result;
     result.seconds = Seconds(start);
+    result.cpuSeconds = CpuSeconds() - cpuStart;
     result.findings = findings.size();
     result.syncs = bridge.syncs.load();
     result.published = status.snapshot().generation;
@@ -367,6 +378,7 @@ int main(int argc, char** argv) {
     fmt::print("hive load:  {:.2f} s\n", Seconds(start));
 
     start = std::chrono::steady_clock::now();
+    const double walkCpuStart = CpuSeconds();
     WalkCount walk;
     for (const RootKey root : {RootKey::LocalMachine, RootKey::Users}) {
         const auto part = BareWalk(machine.registry(), root);
@@ -374,16 +386,19 @@ int main(int argc, char** argv) {
         walk.values += part.values;
     }
     const double walkSeconds = Seconds(start);
-    fmt::print("bare walk:  {:.2f} s, {} keys, {} values, {:.0f} keys/s\n", walkSeconds, walk.keys,
-               walk.values, static_cast<double>(walk.keys) / walkSeconds);
+    const double walkCpu = CpuSeconds() - walkCpuStart;
+    fmt::print("bare walk:  {:.2f} s ({:.2f} s CPU), {} keys, {} values, {:.0f} keys/s of CPU\n",
+               walkSeconds, walkCpu, walk.keys, walk.values,
+               static_cast<double>(walk.keys) / walkCpu);
 
     const ScanResult scan = Scan(machine);
     fmt::print(
-        "full scan:  {:.2f} s, {:.0f} keys/s, {} findings, {} synchronised calls, "
-        "{} status updates\n",
-        scan.seconds, static_cast<double>(walk.keys) / scan.seconds, scan.findings, scan.syncs,
-        scan.published);
-    fmt::print("ratio:      scan / bare walk = {:.2f}\n", scan.seconds / walkSeconds);
+        "full scan:  {:.2f} s ({:.2f} s CPU), {:.0f} keys/s of CPU, {} findings, "
+        "{} synchronised calls, {} status updates\n",
+        scan.seconds, scan.cpuSeconds, static_cast<double>(walk.keys) / scan.cpuSeconds,
+        scan.findings, scan.syncs, scan.published);
+    fmt::print("ratio:      scan / bare walk = {:.2f} (CPU), {:.2f} (wall)\n",
+               scan.cpuSeconds / walkCpu, scan.seconds / walkSeconds);
     fmt::print("peak RSS:   {} MB\n", PeakMegabytes());
 
     for (const auto& prefix : prefixes) {
@@ -393,8 +408,8 @@ int main(int argc, char** argv) {
             continue;
         }
         const ScanResult result = Scan(**other);
-        fmt::print("prefix {}: scan {:.2f} s, {} findings\n", prefix.string(), result.seconds,
-                   result.findings);
+        fmt::print("prefix {}: scan {:.2f} s ({:.2f} s CPU), {} findings\n", prefix.string(),
+                   result.seconds, result.cpuSeconds, result.findings);
     }
 
     std::error_code error;

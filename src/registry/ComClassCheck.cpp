@@ -20,9 +20,12 @@ bool IsLocaleNumber(std::string_view name) {
 
 void CheckClass(ScanRun& run, const std::string& clsid) {
     const std::string classPath = "\\CLSID\\" + clsid;
+    // Subkeys are opened below the class key: one lookup each instead of the whole path's.
+    auto classKey = run.open(kClasses, classPath);
+    if (!classKey) return;
 
-    const std::string iconPath = classPath + "\\DefaultIcon";
-    if (auto icon = run.open(kClasses, iconPath)) {
+    if (auto icon = ScanRun::openBelow(*classKey, "DefaultIcon")) {
+        const std::string iconPath = classPath + "\\DefaultIcon";
         const std::string value = ScanRun::defaultValue(*icon);
         if (value.empty()) {
             run.add(kClasses, iconPath, "", "", run.message(11044), DeleteKey);
@@ -37,7 +40,7 @@ void CheckClass(ScanRun& run, const std::string& clsid) {
     };
     for (const Server server : {Server{"InprocServer", 11050}, Server{"InprocServer32", 11050},
                                 Server{"LocalServer", 11051}, Server{"LocalServer32", 11051}}) {
-        auto key = run.open(kClasses, classPath + "\\" + server.name);
+        auto key = ScanRun::openBelow(*classKey, server.name);
         if (!key) continue;
         const std::string value = ScanRun::defaultValue(*key);
         if (!value.empty()) {
@@ -63,14 +66,14 @@ void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
     const std::string libPath = "\\Typelib\\" + typeLib;
     auto lib = run.open(kClasses, libPath);
     if (!lib) return;
-    const auto versions = lib->subKeyNames();
-    lib.reset();
-    for (const auto& version : versions) {
+    for (const auto& version : lib->subKeyNames()) {
         if (run.stopped()) return;
+        auto versionKey = ScanRun::openBelow(*lib, version);
+        if (!versionKey) continue;
         const std::string versionPath = libPath + "\\" + version;
 
-        const std::string helpPath = versionPath + "\\HELPDIR";
-        if (auto help = run.open(kClasses, helpPath)) {
+        if (auto help = ScanRun::openBelow(*versionKey, "HELPDIR")) {
+            const std::string helpPath = versionPath + "\\HELPDIR";
             const std::string value = ScanRun::defaultValue(*help);
             if (!value.empty()) {
                 if (!run.serverPathExists(value)) {
@@ -81,12 +84,9 @@ void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
             }
         }
 
-        auto versionKey = run.open(kClasses, versionPath);
-        if (!versionKey) continue;
         for (const auto& locale : versionKey->subKeyNames()) {
             if (!IsLocaleNumber(locale)) continue;
-            const std::string win32Path = versionPath + "\\" + locale + "\\win32";
-            auto win32 = run.open(kClasses, win32Path);
+            auto win32 = ScanRun::openBelow(*versionKey, locale + "\\win32");
             if (!win32) continue;
             const std::string value = ScanRun::defaultValue(*win32);
             if (!value.empty()) {
@@ -95,7 +95,8 @@ void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
                     run.markBroken(typeLib);
                 }
             } else if (EmptyLibraryKey(*win32)) {
-                run.add(kClasses, libPath, "", "", run.message(11054, win32Path), DeleteKey);
+                run.add(kClasses, libPath, "", "",
+                        run.message(11054, versionPath + "\\" + locale + "\\win32"), DeleteKey);
                 run.markBroken(typeLib);
             }
         }
@@ -104,19 +105,21 @@ void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
 
 void CheckInterface(ScanRun& run, const std::string& iid) {
     const std::string interfacePath = "\\Interface\\" + iid;
-    if (auto typeLibKey = run.open(kClasses, interfacePath + "\\TypeLib")) {
+    auto interfaceKey = run.open(kClasses, interfacePath);
+    if (!interfaceKey) return;
+    if (auto typeLibKey = ScanRun::openBelow(*interfaceKey, "TypeLib")) {
         const std::string typeLib = ScanRun::defaultValue(*typeLibKey);
         if (!typeLib.empty() && run.typeLibReferenceBroken(typeLib)) {
             run.add(kClasses, interfacePath, "", typeLib, run.message(11052, typeLib), DeleteKey);
         }
     }
-    for (const char* proxy : {"\\ProxyStubClsid", "\\ProxyStubClsid32"}) {
-        const std::string proxyPath = interfacePath + proxy;
-        auto key = run.open(kClasses, proxyPath);
+    for (const char* proxy : {"ProxyStubClsid", "ProxyStubClsid32"}) {
+        auto key = ScanRun::openBelow(*interfaceKey, proxy);
         if (!key) continue;
         const std::string clsid = ScanRun::defaultValue(*key);
         if (!clsid.empty() && run.classReferenceBroken(clsid)) {
-            run.add(kClasses, proxyPath, "", clsid, run.message(11045, clsid), DeleteKey);
+            run.add(kClasses, interfacePath + "\\" + proxy, "", clsid, run.message(11045, clsid),
+                    DeleteKey);
         }
     }
 }

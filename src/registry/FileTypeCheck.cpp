@@ -23,53 +23,57 @@ struct Association {
     std::string progId;
 };
 
-void CheckClassReference(ScanRun& run, const std::string& keyPath) {
-    auto key = run.open(kClasses, keyPath);
+// The class named by the default value of <parent>\CLSID.
+void CheckClassReference(ScanRun& run, const platform::RegistryKey& parent,
+                         const std::string& parentPath) {
+    auto key = ScanRun::openBelow(parent, "CLSID");
     if (!key) return;
     const std::string clsid = ScanRun::defaultValue(*key);
     if (!clsid.empty() && run.classReferenceBroken(clsid)) {
-        run.add(kClasses, keyPath, "", clsid, run.message(11045, clsid), DeleteKey, kFileTypeGroup);
+        run.add(kClasses, parentPath + "\\CLSID", "", clsid, run.message(11045, clsid), DeleteKey,
+                kFileTypeGroup);
     }
 }
 
 void CheckExtension(ScanRun& run, const std::string& extension,
                     std::vector<Association>& associations) {
     const std::string extPath = "\\" + extension;
-    if (auto key = run.open(kClasses, extPath)) {
-        const std::string progId = ScanRun::defaultValue(*key);
-        if (!progId.empty()) {
-            if (!run.keyExists(kClasses, "\\" + progId)) {
-                run.add(kClasses, extPath, "", progId,
-                        run.message(11043, "HKEY_CLASSES_ROOT\\" + progId), DeleteKey,
-                        kFileTypeGroup);
-            } else {
-                associations.push_back({extension, progId});
-            }
+    auto key = run.open(kClasses, extPath);
+    if (!key) return;
+    const std::string progId = ScanRun::defaultValue(*key);
+    if (!progId.empty()) {
+        if (!run.keyExists(kClasses, "\\" + progId)) {
+            run.add(kClasses, extPath, "", progId,
+                    run.message(11043, "HKEY_CLASSES_ROOT\\" + progId), DeleteKey, kFileTypeGroup);
+        } else {
+            associations.push_back({extension, progId});
         }
     }
-    const std::string commandPath = extPath + "\\shell\\command";
-    if (run.isEmptyKeyTree(kClasses, commandPath, true)) {
-        run.add(kClasses, commandPath, "", "", run.message(11044), DeleteKey, kFileTypeGroup);
+    auto command = ScanRun::openBelow(*key, "shell\\command");
+    if (command && ScanRun::isEmptyKeyTree(*command, true)) {
+        run.add(kClasses, extPath + "\\shell\\command", "", "", run.message(11044), DeleteKey,
+                kFileTypeGroup);
     }
 }
 
 void CheckRootClass(ScanRun& run, const std::string& name) {
     const std::string path = "\\" + name;
-    if (run.isEmptyKeyTree(kClasses, path, true)) {
+    auto key = run.open(kClasses, path);
+    if (!key) return;
+    if (ScanRun::isEmptyKeyTree(*key, true)) {
         run.add(kClasses, path, "", "", run.message(11044), DeleteKey, kFileTypeGroup);
     }
-    CheckClassReference(run, path + "\\CLSID");
+    CheckClassReference(run, *key, path);
 }
 
-void CheckVerbs(ScanRun& run, const std::string& progPath) {
-    auto shell = run.open(kClasses, progPath + "\\Shell");
+void CheckVerbs(ScanRun& run, const platform::RegistryKey& progKey, const std::string& progPath) {
+    auto shell = ScanRun::openBelow(progKey, "Shell");
     if (!shell) return;
-    const auto verbs = shell->subKeyNames();
-    shell.reset();
-    for (const auto& verb : verbs) {
+    for (const auto& verb : shell->subKeyNames()) {
         if (run.stopped()) return;
         const std::string verbPath = progPath + "\\Shell\\" + verb;
-        auto command = run.open(kClasses, verbPath + "\\Command");
+        auto verbKey = ScanRun::openBelow(*shell, verb);
+        auto command = verbKey ? ScanRun::openBelow(*verbKey, "Command") : nullptr;
         if (command) {
             const std::string line = ScanRun::defaultValue(*command);
             if (!line.empty() && !run.commandTargetOk(line)) {
@@ -77,7 +81,7 @@ void CheckVerbs(ScanRun& run, const std::string& progPath) {
                         kFileTypeGroup);
             }
         }
-        auto dropTarget = run.open(kClasses, verbPath + "\\DropTarget");
+        auto dropTarget = verbKey ? ScanRun::openBelow(*verbKey, "DropTarget") : nullptr;
         if (dropTarget) {
             const std::string clsid = ScanRun::stringValue(*dropTarget, "CLSID");
             if (!clsid.empty() && !run.keyExists(kClasses, "\\clsid\\" + clsid)) {
@@ -91,12 +95,12 @@ void CheckVerbs(ScanRun& run, const std::string& progPath) {
     }
 }
 
-void CheckHandlers(ScanRun& run, const std::string& listPath, int bracedGroup) {
-    auto list = run.open(kClasses, listPath);
+void CheckHandlers(ScanRun& run, const platform::RegistryKey& progKey, const std::string& progPath,
+                   std::string_view listName, int bracedGroup) {
+    auto list = ScanRun::openBelow(progKey, "shellex\\" + std::string(listName));
     if (!list) return;
-    const auto handlers = list->subKeyNames();
-    list.reset();
-    for (const auto& handler : handlers) {
+    const std::string listPath = progPath + "\\shellex\\" + std::string(listName);
+    for (const auto& handler : list->subKeyNames()) {
         if (run.stopped()) return;
         const std::string handlerPath = listPath + "\\" + handler;
         if (IsBracedName(handler)) {
@@ -106,7 +110,7 @@ void CheckHandlers(ScanRun& run, const std::string& listPath, int bracedGroup) {
             }
             continue;
         }
-        auto key = run.open(kClasses, handlerPath);
+        auto key = ScanRun::openBelow(*list, handler);
         if (!key) continue;
         const std::string clsid = ScanRun::defaultValue(*key);
         if (clsid.empty()) {
@@ -120,21 +124,22 @@ void CheckHandlers(ScanRun& run, const std::string& listPath, int bracedGroup) {
 
 void CheckProgId(ScanRun& run, const std::string& progId) {
     const std::string progPath = "\\" + progId;
-    CheckClassReference(run, progPath + "\\CLSID");
+    auto progKey = run.open(kClasses, progPath);
+    if (!progKey) return;
+    CheckClassReference(run, *progKey, progPath);
 
-    const std::string iconPath = progPath + "\\DefaultIcon";
-    if (auto icon = run.open(kClasses, iconPath)) {
+    if (auto icon = ScanRun::openBelow(*progKey, "DefaultIcon")) {
         const std::string value = ScanRun::defaultValue(*icon);
         if (!value.empty() && !run.commandTargetOk(value)) {
-            run.add(kClasses, iconPath, "", value, run.message(11046, value), DeleteKey,
-                    kFileTypeGroup);
+            run.add(kClasses, progPath + "\\DefaultIcon", "", value, run.message(11046, value),
+                    DeleteKey, kFileTypeGroup);
         }
     }
-    CheckVerbs(run, progPath);
+    CheckVerbs(run, *progKey, progPath);
     if (run.stopped()) return;
-    CheckHandlers(run, progPath + "\\shellex\\ContextMenuHandlers", kFileTypeGroup);
+    CheckHandlers(run, *progKey, progPath, "ContextMenuHandlers", kFileTypeGroup);
     if (run.stopped()) return;
-    CheckHandlers(run, progPath + "\\shellex\\PropertySheetHandlers", kOtherGroup);
+    CheckHandlers(run, *progKey, progPath, "PropertySheetHandlers", kOtherGroup);
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ bool IsBracedName(std::string_view name) {
 }
 
 bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
+    // Most data holds neither a variable nor a drive path: nothing to test, nothing to copy.
+    if (!Contains(data, "%") && !Contains(data, ":\\")) return true;
     std::string s(data);
     if (Contains(s, "%")) s = text::toLowerAscii(tester.expandVars(s));
     if (Contains(s, "?:\\")) return true;
@@ -71,7 +73,10 @@ bool ServerPathExists(const PathTester& tester, std::string_view path) {
     std::string s = text::toUpperAscii(path);
     if (Contains(s, "\\\\")) return true;
     if (StartsWithDocumentPlaceholder(s)) return true;
-    if (Contains(s, "%")) s = tester.expandVars(s);
+    // Upper-casing changes no position: without an expansion the file is named in its own
+    // letter case, which the file system finds without searching a folder for it.
+    const bool expanded = Contains(s, "%");
+    if (expanded) s = tester.expandVars(s);
 
     const auto colon = s.find(':');
     auto ext = npos;
@@ -81,7 +86,8 @@ bool ServerPathExists(const PathTester& tester, std::string_view path) {
     }
     if (colon == npos || ext == npos || colon > ext) return true;
     const auto from = colon == 0 ? 0 : colon - 1;
-    return tester.targetExists(std::string_view(s).substr(from, ext + 4 - from), false);
+    const std::string_view named = expanded ? std::string_view(s) : path;
+    return tester.targetExists(named.substr(from, ext + 4 - from), false);
 }
 
 }  // namespace quorvel::registry

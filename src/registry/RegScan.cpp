@@ -31,10 +31,10 @@ void TRegScan::execute() {
 
 void TRegScan::reportProgress(int position, std::string_view text) {
     if (stopRequested()) return;
-    if (static_cast<int>(text.size()) > maxChars_) {
-        status_.publish(core::ShortenTail(text, maxChars_), position);
+    if (static_cast<int>(text.size()) <= maxChars_) {
+        status_.publish(text, position);  // short enough in bytes, so in characters too
     } else {
-        status_.publish(text, position);
+        status_.publish(core::ShortenTail(text, maxChars_), position);
     }
 }
 

@@ -90,7 +90,8 @@ private:
             if (!value) break;
             if (!value->value.isString()) continue;
             const std::string data = value->value.asString().value_or(std::string{});
-            run_.progressAt(position_, std::string(shown) + "\\" + value->name);
+            progressText_.assign(shown).append("\\").append(value->name);
+            run_.progressAt(position_, progressText_);
             if (!run_.embeddedPathExists(data)) {
                 run_.add(root_, path, value->name, data, run_.message(11042, value->name, data),
                          DeleteValue);
@@ -117,6 +118,7 @@ private:
     int position_;
     std::string rootName_;
     std::vector<std::string> skip_;
+    std::string progressText_;  // reused: one status text per value tested
 };
 
 }  // namespace

@@ -49,27 +49,40 @@ bool ScanRun::keyExists(platform::RootKey root, std::string_view path) const {
 }
 
 bool ScanRun::isEmptyKeyTree(platform::RootKey root, std::string_view path, bool recurse) const {
-    auto top = open(root, path);
-    if (!top) return false;
+    auto key = open(root, path);
+    return key && isEmptyKeyTree(*key, recurse);
+}
+
+bool ScanRun::isEmptyKeyTree(const platform::RegistryKey& top, bool recurse) {
     // Depth-first without recursion: a hive may nest keys deeper than a thread's stack allows.
     std::vector<platform::RegistryKeyPtr> pending;
-    pending.push_back(std::move(top));
-    while (!pending.empty()) {
-        auto key = std::move(pending.back());
-        pending.pop_back();
+    platform::RegistryKeyPtr current;  // owns the key under test once below the top
+    const platform::RegistryKey* key = &top;
+    for (;;) {
         const auto info = key->info();
         if (info.valueCount != 0) return false;
-        if (info.subKeyCount == 0) continue;
-        if (!recurse) return false;
-        const auto names = key->subKeyNames();
-        // Pushed in reverse so the subkeys are tested in registry order.
-        for (auto it = names.rbegin(); it != names.rend(); ++it) {
-            auto sub = key->openSubKey(*it);
-            if (!sub) return false;
-            pending.push_back(std::move(sub).value());
+        if (info.subKeyCount != 0) {
+            if (!recurse) return false;
+            const auto names = key->subKeyNames();
+            // Pushed in reverse so the subkeys are tested in registry order.
+            for (auto it = names.rbegin(); it != names.rend(); ++it) {
+                auto sub = key->openSubKey(*it);
+                if (!sub) return false;
+                pending.push_back(std::move(sub).value());
+            }
         }
+        if (pending.empty()) return true;
+        current = std::move(pending.back());
+        pending.pop_back();
+        key = current.get();
     }
-    return true;
+}
+
+platform::RegistryKeyPtr ScanRun::openBelow(const platform::RegistryKey& key,
+                                            std::string_view path) {
+    auto sub = key.openSubKey(path);
+    if (!sub) return nullptr;
+    return std::move(sub).value();
 }
 
 std::string ScanRun::stringValue(const platform::RegistryKey& key, std::string_view name) {

@@ -54,6 +54,10 @@ public:
     bool keyExists(platform::RootKey root, std::string_view path) const;
     // Opens and holds no values; with no subkeys, or (recurse) only empty subkey trees.
     bool isEmptyKeyTree(platform::RootKey root, std::string_view path, bool recurse) const;
+    static bool isEmptyKeyTree(const platform::RegistryKey& key, bool recurse);
+    // A subkey of an open key; nullptr when it does not open.
+    static platform::RegistryKeyPtr openBelow(const platform::RegistryKey& key,
+                                              std::string_view path);
     // The data of a string or expandable-string value; empty for other types and missing values.
     static std::string stringValue(const platform::RegistryKey& key, std::string_view name);
     static std::string defaultValue(const platform::RegistryKey& key) {

@@ -128,15 +128,15 @@ TEST(PathTests, ServerPathTestsUpToTheExtension) {
     const auto t = fs.tester();
     EXPECT_TRUE(ServerPathExists(t, "C:\\Apps\\server.dll,-3"));
     ASSERT_EQ(fs.calls.size(), 1u);
-    EXPECT_EQ(fs.calls[0].first, "C:\\APPS\\SERVER.DLL");
+    EXPECT_EQ(fs.calls[0].first, "C:\\Apps\\server.dll");
     EXPECT_FALSE(fs.calls[0].second);  // no "," cut
 
     EXPECT_TRUE(ServerPathExists(t, "\"C:\\Apps\\server.dll\" /automation"));
-    EXPECT_EQ(fs.calls.back().first, "C:\\APPS\\SERVER.DLL");
+    EXPECT_EQ(fs.calls.back().first, "C:\\Apps\\server.dll");
 
     // .exe is preferred to .dll when both occur.
     EXPECT_FALSE(ServerPathExists(t, "C:\\Apps\\host.exe C:\\Apps\\server.dll"));
-    EXPECT_EQ(fs.calls.back().first, "C:\\APPS\\HOST.EXE");
+    EXPECT_EQ(fs.calls.back().first, "C:\\Apps\\host.exe");
 
     fs.calls.clear();
     EXPECT_TRUE(ServerPathExists(t, "server.dll"));            // no drive
@@ -146,8 +146,10 @@ TEST(PathTests, ServerPathTestsUpToTheExtension) {
     EXPECT_TRUE(ServerPathExists(t, "%1"));
     EXPECT_TRUE(fs.calls.empty());
 
+    EXPECT_FALSE(ServerPathExists(t, "%SystemRoot%\\system32\\gone.dll,1"));
+    EXPECT_EQ(fs.calls.back().first, "C:\\windows\\SYSTEM32\\GONE.DLL");
     EXPECT_FALSE(ServerPathExists(t, "C:\\Icons\\gone.ico"));
-    EXPECT_EQ(fs.calls.back().first, "C:\\ICONS\\GONE.ICO");
+    EXPECT_EQ(fs.calls.back().first, "C:\\Icons\\gone.ico");
 }
 
 }  // namespace
