@@ -15,6 +15,8 @@ std::unique_ptr<core::Worker> RegistryCategory::createRepair(const RunTools& too
                                                       tools.bridge, tools.currentBackupId);
 }
 
+// A finding that could not be deleted is usually one already gone with its parent key, so
+// only a failed backup or save counts as a problem.
 std::string RegistryCategory::repairEnded(core::Worker& repair) {
     const auto* clean = dynamic_cast<registry::TRegistryClean*>(&repair);
     if (!clean) return {};
@@ -25,9 +27,6 @@ std::string RegistryCategory::repairEnded(core::Worker& repair) {
     }
     if (!result.flushStatus) {
         return "The registry changes could not be saved (" + result.flushStatus.message() + ").";
-    }
-    if (result.skipped > 0) {
-        return std::to_string(result.skipped) + " registry entries could not be removed.";
     }
     return {};
 }
