@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "core/settings/SettingsKeys.h"
+#include "oneclick/OneClickSettings.h"
 #include "ui/UiText.h"
 
 namespace quorvel::ui {
@@ -45,17 +45,12 @@ TfrmAutocareOptions::TfrmAutocareOptions(AppSession& session, TracksWindow track
 }
 
 void TfrmAutocareOptions::FormCreate() {
-    // A key that cannot be opened leaves the controls as designed, and OK then saves nothing.
-    if (auto key =
-            session_.settings().open(platform::RootKey::CurrentUser, core::keys::kOneClick, true)) {
-        keyOpened_ = true;
-        const bool scanfix = key->boolWithDefault("scanfix", true);
-        const bool restorePoint = key->boolWithDefault("createrestorepoint", true);
-        rbscanfix_->setChecked(scanfix);
-        rbscan_->setChecked(!scanfix);
-        cbRestorepoint_->setChecked(restorePoint);
-        session_.flush();
-    }
+    const oneclick::AutocareOptions options =
+        oneclick::LoadAutocareOptions(session_.machine().registry());
+    session_.flush();
+    rbscanfix_->setChecked(options.scanfix);
+    rbscan_->setChecked(!options.scanfix);
+    cbRestorepoint_->setChecked(options.createRestorePoint);
     const core::LanguageTable& lang = session_.language();
     setWindowTitle(uiText(lang, 10852, "Automatic One-Click Options"));
     GroupBox1_->setTitle(uiText(lang, 11003, "Action"));
@@ -72,14 +67,9 @@ void TfrmAutocareOptions::btnTracksClick() {
 }
 
 void TfrmAutocareOptions::btnOKClick() {
-    if (keyOpened_) {
-        if (auto key = session_.settings().open(platform::RootKey::CurrentUser,
-                                                core::keys::kOneClick, true)) {
-            key->writeBool("scanfix", rbscanfix_->isChecked());
-            key->writeBool("createrestorepoint", cbRestorepoint_->isChecked());
-        }
-        session_.flush();
-    }
+    oneclick::SaveAutocareOptions(session_.machine().registry(),
+                                  {rbscanfix_->isChecked(), cbRestorepoint_->isChecked()});
+    session_.flush();
     accept();
 }
 

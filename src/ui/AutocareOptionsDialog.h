@@ -36,7 +36,6 @@ private:
 
     AppSession& session_;
     TracksWindow tracks_;
-    bool keyOpened_ = false;
     QGroupBox* GroupBox1_ = nullptr;
     QRadioButton* rbscan_ = nullptr;
     QRadioButton* rbscanfix_ = nullptr;

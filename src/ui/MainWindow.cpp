@@ -30,8 +30,8 @@ constexpr int kFooterTop = 407;  // above it the window's own background drags t
 constexpr int kDimAlpha = 88;
 
 const QRect kTitle{16, 8, 330, 30};
-const std::array<QRect, 3> kTabs{QRect{16, 44, 150, 30}, QRect{170, 44, 150, 30},
-                                 QRect{324, 44, 150, 30}};
+const std::array<QRect, 3> kTabs{QRect{16, 46, 130, 30}, QRect{150, 46, 210, 30},
+                                 QRect{364, 46, 130, 30}};
 const std::array<const char*, 3> kTabSections{"btnstatus", "btnoneclick", "btnModules"};
 const QRect kArea{8, 80, 582, 322};
 

@@ -2,7 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "core/settings/SettingsKeys.h"
@@ -53,13 +53,23 @@ Tfrmmodules::Tfrmmodules(AppSession& session, Launcher launcher, QWidget* parent
         grid->setSpacing(10);
         const auto& tools = groups()[g].tools;
         for (int t = 0; t < static_cast<int>(tools.size()); ++t) {
-            auto* button = new QToolButton(panel);
-            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-            button->setText(QStringLiteral("%1\n%2").arg(
-                QString::fromLatin1(tools[t].name), QString::fromLatin1(tools[t].description)));
-            button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-            button->setMinimumHeight(64);
-            connect(button, &QToolButton::clicked, this, [this, t] { startTool(t); });
+            // A tile: the tool's name in bold over its description, both wrapped.
+            auto* button = new QPushButton(panel);
+            button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            button->setFixedHeight(70);
+            auto* tile = new QVBoxLayout(button);
+            tile->setContentsMargins(10, 6, 10, 6);
+            auto* name = new QLabel(QString::fromLatin1(tools[t].name), button);
+            QFont bold = name->font();
+            bold.setBold(true);
+            name->setFont(bold);
+            auto* description = new QLabel(QString::fromLatin1(tools[t].description), button);
+            description->setWordWrap(true);
+            for (QLabel* label : {name, description})
+                label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            tile->addWidget(name);
+            tile->addWidget(description, 1);
+            connect(button, &QPushButton::clicked, this, [this, t] { startTool(t); });
             grid->addWidget(button, t / 2, t % 2);
             toolButtons_.push_back(button);
         }

@@ -33,6 +33,7 @@ TfrmRegistry::TfrmRegistry(AppSession& session, Launcher launcher, QWidget* pare
     vtree1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     vtree1_->setSelectionMode(QAbstractItemView::SingleSelection);
     vtree1_->setUniformItemSizes(true);
+    vtree1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     vtree1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     vtree1_->setContextMenuPolicy(Qt::CustomContextMenu);
 

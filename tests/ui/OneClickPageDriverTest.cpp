@@ -1,0 +1,120 @@
+#include "ui/OneClickPageDriver.h"
+
+#include <QTimer>
+
+#include "oneclick/OneClickSettings.h"
+#include "ui/UiFixture.h"
+
+namespace quorvel::ui {
+namespace {
+
+using oneclick::ScanCategory;
+using oneclick::StartTag;
+
+constexpr int kRegistry = 0;
+
+// The page driven by the real one-click engine on a built machine with registry problems.
+class OneClickPageDriverTest : public testing::SessionTest {
+protected:
+    void SetUp() override {
+        const std::string appPaths =
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+        builder_.value(appPaths + "\\gone.exe", "",
+                       platform::RegValue::string("C:\\Gone\\gone.exe"));
+        builder_.value(appPaths + "\\lost.exe", "",
+                       platform::RegValue::string("C:\\Gone\\lost.exe"));
+        makeSession();
+        page_ = std::make_unique<Tfrmoneclick>(session(), nullptr);
+        page_->resize(582, 320);
+        page_->retranslate();
+        driver_ = &OneClickPageDriver::Attach(session(), *page_, Launcher::system());
+        driver_->setDetailsHandler([this](ScanCategory c) { details_.push_back(c); });
+        page_->show();
+    }
+    void TearDown() override { page_.reset(); }
+    void onlyTick(int category) {
+        for (int i = 0; i < Tfrmoneclick::kCategories; ++i)
+            page_->checkBox(i)->setChecked(i == category);
+    }
+
+    std::unique_ptr<Tfrmoneclick> page_;
+    OneClickPageDriver* driver_ = nullptr;
+    std::vector<ScanCategory> details_;
+};
+
+TEST_F(OneClickPageDriverTest, StoredSelectionIsLoadedAndSavedOnClose) {
+    // First run: five ticked, Tracks not.
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(page_->categoryTicked(i), i != 4) << i;
+    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
+    EXPECT_FALSE(page_->cancelButton()->isEnabled());
+
+    page_->checkBox(4)->setChecked(true);
+    page_->checkBox(0)->setChecked(false);
+    EXPECT_TRUE(driver_->run().selected(ScanCategory::Tracks));
+    page_->close();
+    const oneclick::Selection stored = oneclick::LoadSelection(session().machine().registry());
+    EXPECT_TRUE(stored[4]);
+    EXPECT_FALSE(stored[0]);
+}
+
+TEST_F(OneClickPageDriverTest, ScanFindsRegistryProblemsThenRepairClearsThem) {
+    onlyTick(kRegistry);
+    page_->btnStartClick();
+    ASSERT_GE(session().regFindings().size(), 2u);
+    EXPECT_TRUE(page_->resultLabel(kRegistry)->isVisible());
+    EXPECT_TRUE(page_->resultLabel(kRegistry)->text().endsWith(QStringLiteral("problems found")));
+    EXPECT_NE(page_->resultColor(kRegistry), page_->resultColor(1));
+    EXPECT_TRUE(page_->detailsLink(kRegistry)->isVisible());
+    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Repair));
+    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Repair Problems"));
+    EXPECT_EQ(page_->summaryLabel()->text(), QStringLiteral("Click Repair Problems to continue."));
+    EXPECT_FALSE(page_->statusLabel()->isVisible());
+    EXPECT_FALSE(page_->animation()->playing());
+    EXPECT_TRUE(page_->startButton()->isEnabled());
+    EXPECT_FALSE(page_->cancelButton()->isEnabled());
+
+    emit page_->detailsLink(kRegistry)->linkActivated(QStringLiteral("details"));
+    EXPECT_EQ(details_, std::vector<ScanCategory>{ScanCategory::Registry});
+
+    page_->btnStartClick();  // repair
+    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
+    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
+    EXPECT_EQ(page_->summaryLabel()->text(), QStringLiteral("Repair complete"));
+    EXPECT_FALSE(page_->detailsLink(kRegistry)->isVisible());
+
+    // What was repaired is gone: the next scan finds fewer problems.
+    const std::size_t before = session().regFindings().size();
+    page_->btnStartClick();
+    EXPECT_LT(session().regFindings().size(), before);
+}
+
+TEST_F(OneClickPageDriverTest, NothingTickedDoesNothingAndCancelReturnsToScan) {
+    onlyTick(-1);
+    page_->btnStartClick();
+    EXPECT_FALSE(page_->resultLabel(kRegistry)->isVisible());
+    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
+
+    for (int i = 0; i < 6; ++i)
+        page_->checkBox(i)->setChecked(true);
+    page_->setResult(3, QStringLiteral("previous"), false);
+    // The cancel arrives while the registry scanner runs.
+    QTimer::singleShot(0, page_.get(), [this] { page_->btnCancelClick(); });
+    page_->btnStartClick();
+    EXPECT_TRUE(driver_->run().lastPassCancelled());
+    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
+    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
+    EXPECT_EQ(page_->resultLabel(3)->text(), QStringLiteral("previous"))
+        << "categories after the cancel keep their labels";
+    EXPECT_FALSE(page_->statusLabel()->isVisible());
+    EXPECT_TRUE(page_->startButton()->isEnabled());
+}
+
+TEST_F(OneClickPageDriverTest, OnlyRegistryHasADetailsWindowForNow) {
+    EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Registry));
+    driver_->setDetailsVisible(ScanCategory::Junk, true);
+    EXPECT_FALSE(page_->detailsLink(3)->isVisible()) << "no link that opens nothing";
+}
+
+}  // namespace
+}  // namespace quorvel::ui
