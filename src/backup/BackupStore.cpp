@@ -86,6 +86,7 @@ std::vector<BackupEntry> BackupStore::entries() const {
         BackupEntry entry;
         entry.time = core::TimeSerial::parse(section);
         entry.type = index->readInteger(section, "Type", 0);
+        entry.typeText = index->readString(section, "Type");
         for (const auto key : kCategoryKeys) {
             if (index->valueExists(section, key))
                 entry.categoryFiles.emplace_back(std::string(key), index->readString(section, key));

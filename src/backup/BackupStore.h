@@ -40,6 +40,7 @@ struct BackupEntry {
     std::string section;                   // the TimeSerial text the entry was started at
     std::optional<core::TimeSerial> time;  // nullopt when the section is not a number
     std::int32_t type = 0;                 // "Type"; 0 when missing or not a number
+    std::string typeText;                  // "Type" as written
     std::vector<core::IniFile::KeyValue> categoryFiles;  // category key -> file name, key order
 };
 

@@ -1,9 +1,11 @@
 #include <CLI/CLI.hpp>
 
+#include "BackupCommands.h"
 #include "CliContext.h"
 #include "MachineCommands.h"
 #include "OneClickCommands.h"
 #include "RegCommands.h"
+#include "RepairCommands.h"
 #include "ScanCommands.h"
 #include "core/Version.h"
 
@@ -17,6 +19,8 @@ int main(int argc, char** argv) {
     quorvel::cli::registerMachineCommands(app, context);
     quorvel::cli::registerRegCommands(app, context);
     quorvel::cli::registerScanCommands(app, context);
+    quorvel::cli::registerBackupCommands(app, context);
+    quorvel::cli::registerRepairCommands(app, context);
     quorvel::cli::registerOneClickCommands(app, context);
 
     CLI11_PARSE(app, argc, argv);
