@@ -20,6 +20,9 @@
 #include "oneclick/TerminalView.h"
 #include "platform/wineprefix/MachineSelection.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
+#ifdef QUORVEL_CARERUNNER_GUI
+#include "ui/OneClickWindow.h"
+#endif
 
 namespace {
 
@@ -91,6 +94,9 @@ int runPass(const std::optional<std::filesystem::path>& machineOption) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef QUORVEL_CARERUNNER_GUI
+    if (quorvel::ui::WantsOneClickWindow()) return quorvel::ui::RunOneClickWindow(argc, argv);
+#endif
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<std::filesystem::path> machineOption;
     for (std::size_t i = 1; i < args.size(); ++i) {
