@@ -76,6 +76,8 @@ bool TRegistryClean::backup() {
         const TRegData& f = findings_[i];
         publish(f.KeyPath, positionOf(i, findings_.size()), true);
         if (f.Kind != DeleteKey && f.Kind != DeleteValue) continue;
+        // A key finding without a path names the root, which the repair never deletes.
+        if (f.Kind == DeleteKey && trimBackslashes(f.KeyPath).empty()) continue;
         backup::RegistryBackupItem item{std::string(backup::exportNameOfRoot(f.RootKey)), f.KeyPath,
                                         std::nullopt};
         if (f.Kind == DeleteValue) item.valueName = f.ValueName;

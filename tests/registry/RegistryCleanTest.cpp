@@ -1,0 +1,178 @@
+#include "registry/RegistryClean.h"
+
+#include <gtest/gtest.h>
+
+#include "backup/BackupStore.h"
+#include "backup/TIORegistry.h"
+#include "core/formats/IniFile.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/threads/HeadlessUiBridge.h"
+#include "platform/wineprefix/WinePrefixMachine.h"
+#include "registry/ScanFixture.h"
+
+namespace quorvel::registry {
+namespace {
+
+using platform::RegValue;
+using platform::RootKey;
+
+constexpr const char* kBackups = "C:\\backups\\";
+constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+TRegData finding(RootKey root, std::string key, std::string value, RegFindingKind kind,
+                 bool checked = true) {
+    TRegData f;
+    f.RootKey = root;
+    f.KeyPath = std::move(key);
+    f.ValueName = std::move(value);
+    f.Kind = kind;
+    f.Checked = checked;
+    return f;
+}
+
+class RegistryCleanTest : public testing::ScanFixture {
+protected:
+    void plant() {
+        builder.value("HKLM\\Software\\Gone\\Sub\\Deeper", "x", RegValue::dword(7));
+        builder.value("HKLM\\Software\\Gone", "", RegValue::string("default"));
+        builder.value("HKLM\\Software\\Keep", "y", RegValue::string("kept"));
+        builder.value(std::string("HKCU") + kRun, "Broken", RegValue::string("C:\\nope.exe"));
+        builder.value(std::string("HKCU") + kRun, "Sibling", RegValue::string("C:\\ok.exe"));
+        builder.value(std::string("HKCU") + kRun, "Unchecked", RegValue::string("C:\\no.exe"));
+    }
+
+    RegistryCleanResult repair(const RegFindings& findings, std::string entry = {}) {
+        auto& ctx = built();
+        ctx.globals.BackupsDir = backupsDir;
+        core::HeadlessUiBridge bridge;
+        core::StatusSink status(40);
+        TRegistryClean clean(findings, status, ctx, bridge, std::move(entry));
+        clean.start();
+        bridge.pumpUntil([&] { return clean.finished(); });
+        clean.wait();
+        lastStatus = status.snapshot().text;
+        return clean.result();
+    }
+
+    bool exists(RootKey root, std::string_view path) {
+        return built().machine.registry().openKey(root, path).isOk();
+    }
+
+    core::IniFile index() {
+        auto ini =
+            core::IniFile::load(machine().fileSystem(), std::string(backupsDir) + "index.ini");
+        return ini ? *ini : core::IniFile();
+    }
+
+    // The machine is built once, after planting; the repair and the checks share it.
+    core::Context& built() {
+        if (!ctx_) ctx_ = &context();
+        return *ctx_;
+    }
+    platform::Machine& machine() { return built().machine; }
+
+    std::string backupsDir = kBackups;
+    std::string lastStatus;
+    core::Context* ctx_ = nullptr;
+};
+
+TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
+    plant();
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "Unchecked", DeleteValue, false));
+    findings.push_back(finding(RootKey::CurrentUser, "", "", DeleteKey));  // never the root
+    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\Nowhere", "v", DeleteValue));
+    const auto result = repair(findings);
+
+    ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
+    EXPECT_EQ(result.deleted, 2u);
+    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_TRUE(result.flushStatus);
+    EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
+    EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
+    EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Keep"));
+    EXPECT_TRUE(exists(RootKey::CurrentUser, "Software"));
+    auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
+    ASSERT_TRUE(run);
+    EXPECT_FALSE((*run)->hasValue("Broken"));
+    EXPECT_TRUE((*run)->hasValue("Sibling"));
+    EXPECT_TRUE((*run)->hasValue("Unchecked"));
+
+    // The deletions reached the hive files.
+    auto reopened = platform::wineprefix::WinePrefixMachine::open(builder.prefix());
+    ASSERT_TRUE(reopened);
+    EXPECT_FALSE((*reopened)->registry().openKey(RootKey::LocalMachine, "Software\\Gone"));
+
+    // The index names the entry and its export file, which puts everything back, the
+    // unchecked value included.
+    ASSERT_FALSE(result.backupEntry.empty());
+    EXPECT_EQ(index().readString(result.backupEntry, "Type"), "29001");
+    EXPECT_EQ(index().readString(result.backupEntry, "29601"), result.backupFile);
+    auto writable =
+        machine().registry().openKey(RootKey::CurrentUser, kRun, platform::RegAccess::ReadWrite);
+    ASSERT_TRUE(writable);
+    for (const char* name : {"Unchecked", "Sibling"})
+        ASSERT_TRUE((*writable)->deleteValue(name));
+    backup::TIORegistry importer(machine());
+    ASSERT_TRUE(importer.ImportRegistry(backupsDir + result.backupFile));
+    auto deeper =
+        machine().registry().openKey(RootKey::LocalMachine, "Software\\Gone\\Sub\\Deeper");
+    ASSERT_TRUE(deeper);
+    EXPECT_EQ((*deeper)->value("x"), RegValue::dword(7));
+    run = machine().registry().openKey(RootKey::CurrentUser, kRun);
+    ASSERT_TRUE(run);
+    EXPECT_EQ((*run)->value("Broken"), RegValue::string("C:\\nope.exe"));
+    EXPECT_EQ((*run)->value("Unchecked"), RegValue::string("C:\\no.exe"));
+    EXPECT_FALSE((*run)->hasValue("Sibling"));  // was not a finding, so not in the backup
+}
+
+TEST_F(RegistryCleanTest, GivenEntryIsUsedAndEmptyFindingsStillWriteTheirBackup) {
+    plant();
+    backup::BackupStore store(machine().fileSystem(), backupsDir, '.');
+    auto entry = store.startOneClickEntry(core::TimeSerial(46000.5));
+    ASSERT_TRUE(entry);
+    const auto result = repair(RegFindings{}, *entry);
+    ASSERT_TRUE(result.backupStatus);
+    EXPECT_EQ(result.backupEntry, *entry);
+    const auto file = index().readString(*entry, "29601");
+    ASSERT_FALSE(file.empty());
+    auto bytes = machine().fileSystem().readFile(backupsDir + file);
+    ASSERT_TRUE(bytes);
+    backup::TIORegistry importer(machine());
+    EXPECT_TRUE(importer.importBytes(*bytes));  // a header-only file that imports nothing
+    EXPECT_EQ(index().sectionNames().size(), 1u);
+}
+
+TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
+    plant();
+    builder.value(std::string("HKCU") + std::string(core::keys::kAvailableModules), "OneClick",
+                  RegValue::dword(0));
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    const auto result = repair(findings);
+    EXPECT_FALSE(result.backupWanted);
+    EXPECT_EQ(result.deleted, 1u);
+    EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
+    EXPECT_FALSE(machine().fileSystem().exists(kBackups));
+}
+
+TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
+    plant();
+    builder.file("C:\\occupied", "a file where the backup folder should go");
+    backupsDir = "C:\\occupied\\Backups\\";
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
+    const auto result = repair(findings);
+    EXPECT_TRUE(result.backupWanted);
+    EXPECT_FALSE(result.backupStatus);
+    EXPECT_EQ(result.deleted, 0u);
+    EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
+    auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
+    EXPECT_TRUE((*run)->hasValue("Broken"));
+}
+
+}  // namespace
+}  // namespace quorvel::registry
