@@ -18,10 +18,10 @@ bool IsLocaleNumber(std::string_view name) {
     return true;
 }
 
-void CheckClass(ScanRun& run, const std::string& clsid) {
+void CheckClass(ScanRun& run, const platform::RegistryKey& list, const std::string& clsid) {
     const std::string classPath = "\\CLSID\\" + clsid;
-    // Subkeys are opened below the class key: one lookup each instead of the whole path's.
-    auto classKey = run.open(kClasses, classPath);
+    // Keys are opened below their parent: one name lookup each instead of the whole path's.
+    auto classKey = ScanRun::openBelow(list, clsid);
     if (!classKey) return;
 
     if (auto icon = ScanRun::openBelow(*classKey, "DefaultIcon")) {
@@ -62,9 +62,9 @@ bool EmptyLibraryKey(const platform::RegistryKey& key) {
     return key.info().subKeyCount == 0 && ScanRun::valueNameCount(key) < 2;
 }
 
-void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
+void CheckTypeLibrary(ScanRun& run, const platform::RegistryKey& list, const std::string& typeLib) {
     const std::string libPath = "\\Typelib\\" + typeLib;
-    auto lib = run.open(kClasses, libPath);
+    auto lib = ScanRun::openBelow(list, typeLib);
     if (!lib) return;
     for (const auto& version : lib->subKeyNames()) {
         if (run.stopped()) return;
@@ -103,9 +103,9 @@ void CheckTypeLibrary(ScanRun& run, const std::string& typeLib) {
     }
 }
 
-void CheckInterface(ScanRun& run, const std::string& iid) {
+void CheckInterface(ScanRun& run, const platform::RegistryKey& list, const std::string& iid) {
     const std::string interfacePath = "\\Interface\\" + iid;
-    auto interfaceKey = run.open(kClasses, interfacePath);
+    auto interfaceKey = ScanRun::openBelow(list, iid);
     if (!interfaceKey) return;
     if (auto typeLibKey = ScanRun::openBelow(*interfaceKey, "TypeLib")) {
         const std::string typeLib = ScanRun::defaultValue(*typeLibKey);
@@ -132,11 +132,10 @@ void ForEachSubkey(ScanRun& run, std::string_view listPath, std::string_view lab
     auto list = run.open(kClasses, listPath);
     if (!list) return;
     const auto names = list->subKeyNames();
-    list.reset();
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (run.stopped()) return;
         run.progress(i, names.size(), 33, offset, std::string(label) + "\\" + names[i]);
-        check(run, names[i]);
+        check(run, *list, names[i]);
     }
 }
 

@@ -35,14 +35,14 @@ void CheckClassReference(ScanRun& run, const platform::RegistryKey& parent,
     }
 }
 
-void CheckExtension(ScanRun& run, const std::string& extension,
+void CheckExtension(ScanRun& run, const platform::RegistryKey& root, const std::string& extension,
                     std::vector<Association>& associations) {
     const std::string extPath = "\\" + extension;
-    auto key = run.open(kClasses, extPath);
+    auto key = ScanRun::openBelow(root, extension);
     if (!key) return;
     const std::string progId = ScanRun::defaultValue(*key);
     if (!progId.empty()) {
-        if (!run.keyExists(kClasses, "\\" + progId)) {
+        if (!ScanRun::openBelow(root, progId)) {
             run.add(kClasses, extPath, "", progId,
                     run.message(11043, "HKEY_CLASSES_ROOT\\" + progId), DeleteKey, kFileTypeGroup);
         } else {
@@ -56,9 +56,9 @@ void CheckExtension(ScanRun& run, const std::string& extension,
     }
 }
 
-void CheckRootClass(ScanRun& run, const std::string& name) {
+void CheckRootClass(ScanRun& run, const platform::RegistryKey& root, const std::string& name) {
     const std::string path = "\\" + name;
-    auto key = run.open(kClasses, path);
+    auto key = ScanRun::openBelow(root, name);
     if (!key) return;
     if (ScanRun::isEmptyKeyTree(*key, true)) {
         run.add(kClasses, path, "", "", run.message(11044), DeleteKey, kFileTypeGroup);
@@ -122,9 +122,9 @@ void CheckHandlers(ScanRun& run, const platform::RegistryKey& progKey, const std
     }
 }
 
-void CheckProgId(ScanRun& run, const std::string& progId) {
+void CheckProgId(ScanRun& run, const platform::RegistryKey& root, const std::string& progId) {
     const std::string progPath = "\\" + progId;
-    auto progKey = run.open(kClasses, progPath);
+    auto progKey = ScanRun::openBelow(root, progId);
     if (!progKey) return;
     CheckClassReference(run, *progKey, progPath);
 
@@ -145,8 +145,12 @@ void CheckProgId(ScanRun& run, const std::string& progId) {
 }  // namespace
 
 void CheckFileTypes(ScanRun& run) {
-    std::vector<std::string> names;
-    if (auto root = run.open(kClasses, "")) names = root->subKeyNames();
+    auto root = run.open(kClasses, "");
+    if (!root) {
+        run.endStep();
+        return;
+    }
+    std::vector<std::string> names = root->subKeyNames();
     std::stable_sort(names.begin(), names.end(), text::ILess{});
 
     std::vector<Association> associations;
@@ -154,9 +158,9 @@ void CheckFileTypes(ScanRun& run) {
         if (run.stopped()) break;
         run.progress(i, names.size(), 50, 0, names[i]);
         if (names[i].starts_with('.')) {
-            CheckExtension(run, names[i], associations);
+            CheckExtension(run, *root, names[i], associations);
         } else {
-            CheckRootClass(run, names[i]);
+            CheckRootClass(run, *root, names[i]);
         }
     }
 
@@ -168,7 +172,7 @@ void CheckFileTypes(ScanRun& run) {
         const std::string& progId = associations[i].progId;
         run.progress(i, associations.size(), 50, 50, progId);
         if (!examined.insert(progId).second) continue;
-        CheckProgId(run, progId);
+        CheckProgId(run, *root, progId);
     }
     run.endStep();
 }

@@ -20,10 +20,19 @@ bool StartsWithDocumentPlaceholder(std::string_view s) {
     return at == 0 || at == 1;
 }
 
+// Position of an extension pattern such as ".dll\" ignoring case, or npos. Jumps from dot to dot:
+// this runs for every drive path of a hive walk.
+std::size_t FindExtension(std::string_view s, std::string_view ext) {
+    for (auto at = s.find('.'); at != npos; at = s.find('.', at + 1)) {
+        if (text::iequals(s.substr(at, ext.size()), ext)) return at;
+    }
+    return npos;
+}
+
 // Keeps text up to and including ext when ext is followed by a backslash: a path that goes on
 // inside a library ("C:\x\a.dll\2") names the library.
 void CutAfterExtension(std::string& s, std::string_view extWithBackslash) {
-    const auto at = text::ifind(s, extWithBackslash);
+    const auto at = FindExtension(s, extWithBackslash);
     if (at != npos) s.resize(at + extWithBackslash.size() - 1);
 }
 
@@ -81,7 +90,7 @@ bool ServerPathExists(const PathTester& tester, std::string_view path) {
     const auto colon = s.find(':');
     auto ext = npos;
     for (const char* candidate : {".EXE", ".DLL", ".OCX", ".ICO"}) {
-        ext = text::ifind(s, candidate);
+        ext = FindExtension(s, candidate);
         if (ext != npos) break;
     }
     if (colon == npos || ext == npos || colon > ext) return true;

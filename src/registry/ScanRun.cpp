@@ -133,14 +133,21 @@ std::string ScanRun::expandVars(std::string_view text) const {
     return core::ExpandPathVarsUpper(context_.globals, text);
 }
 
+void ScanRun::openContainers() const {
+    if (containersOpened_) return;
+    clsidKey_ = open(platform::RootKey::ClassesRoot, "\\CLSID");
+    typeLibKey_ = open(platform::RootKey::ClassesRoot, "\\typelib");
+    containersOpened_ = true;
+}
+
 bool ScanRun::classReferenceBroken(std::string_view clsid) const {
-    return !keyExists(platform::RootKey::ClassesRoot, "\\CLSID\\" + std::string(clsid)) ||
-           isListedBroken(clsid);
+    openContainers();
+    return !clsidKey_ || !openBelow(*clsidKey_, clsid) || isListedBroken(clsid);
 }
 
 bool ScanRun::typeLibReferenceBroken(std::string_view typeLib) const {
-    return !keyExists(platform::RootKey::ClassesRoot, "\\typelib\\" + std::string(typeLib)) ||
-           isListedBroken(typeLib);
+    openContainers();
+    return !typeLibKey_ || !openBelow(*typeLibKey_, typeLib) || isListedBroken(typeLib);
 }
 
 std::string ScanRun::message(int id, std::string_view first, std::string_view second) const {

@@ -89,12 +89,18 @@ public:
     void endStep() { host_.rendezvous(); }
 
 private:
+    void openContainers() const;
+
     const core::Context& context_;
     ScanHost& host_;
     PathTester tester_;
     double progressBase_ = 0;
     std::unordered_set<std::string, platform::text::IHash, platform::text::IEqual> brokenClassIds_;
     std::unordered_map<std::string, bool> targetCache_;
+    // HKEY_CLASSES_ROOT\CLSID and \typelib, opened on first use for the reference tests.
+    mutable platform::RegistryKeyPtr clsidKey_;
+    mutable platform::RegistryKeyPtr typeLibKey_;
+    mutable bool containersOpened_ = false;
 };
 
 }  // namespace quorvel::registry
