@@ -44,8 +44,13 @@ TEST_F(ComChecks, ServerKeysOfClasses) {
     classValue("CLSID\\{A6}\\InprocServer", "", RegValue::string("C:\\old\\a.dll"));
     classValue("CLSID\\{A6}\\LocalServer", "", RegValue::string("C:\\old\\a.exe"));
 
+    // Registered for the user only: seen through the merged classes root.
+    builder.value("HKCU\\Software\\Classes\\CLSID\\{U1}\\InprocServer32", "",
+                  RegValue::string("C:\\Users\\gone.dll"));
+
     const RegFindings found = run(registry::CheckComClasses);
     SCOPED_TRACE(qt::Describe(found));
+    EXPECT_EQ(at(found, "\\CLSID\\{U1}").size(), 1u);
     EXPECT_EQ(at(found, std::string("\\CLSID\\") + kBroken).size(), 1u);
     EXPECT_TRUE(at(found, std::string("\\CLSID\\") + kGood).empty());
     EXPECT_TRUE(at(found, "\\CLSID\\{A0}").empty());
