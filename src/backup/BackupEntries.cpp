@@ -13,9 +13,17 @@ namespace {
 using platform::ErrorCode;
 using platform::Status;
 
+// The entry of that section; an id typed with the other decimal separator ("46000.5" for
+// "46000,5") finds it too when no section is spelled exactly so.
 std::optional<BackupEntry> findEntry(const BackupStore& store, std::string_view section) {
-    for (auto& entry : store.entries()) {
+    auto entries = store.entries();
+    for (auto& entry : entries) {
         if (platform::text::iequals(entry.section, section)) return std::move(entry);
+    }
+    const auto time = core::TimeSerial::parse(section);
+    if (!time) return std::nullopt;
+    for (auto& entry : entries) {
+        if (entry.time == time) return std::move(entry);
     }
     return std::nullopt;
 }

@@ -36,6 +36,9 @@ std::string BackupDateText(core::TimeSerial time);
 std::vector<BackupListRow> ListBackups(const BackupStore& store,
                                        const core::LanguageTable& language);
 
+// Entries are found by their section, or by its time when the id is written with the other
+// decimal separator.
+//
 // Restores the entry with that section by its type. Fails when the section is not in the
 // index, when the entry's type cannot be restored, or when any of its backup files is missing
 // or could not be put back. The entry stays in the store.
