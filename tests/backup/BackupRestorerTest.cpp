@@ -132,10 +132,14 @@ TEST_F(BackupRestorerTest, HostileOrDamagedBackupsAreRefusedWithoutEscaping) {
     // An index whose section would name an entry outside the flat archive layout.
     writeArchive("C:\\backups\\h",
                  "[..\\..\\evil.Sfi]\r\nLongName=C:\\evil.txt\r\n"
+                 "[C:evil2.Sfi]\r\nLongName=C:\\evil2.txt\r\n"
+                 "[sub/evil3.Sfi]\r\nLongName=C:\\evil3.txt\r\n"
+                 "[..]\r\nLongName=C:\\evil4.txt\r\n"
                  "[0000000001.Sfi]\r\nLongName=C:\\fine.txt\r\n",
                  {{"0000000001.Sfi", "fine"}});
     EXPECT_FALSE(restorer.RestoreArchive("C:\\backups\\h"));
-    EXPECT_FALSE(fs().exists("C:\\evil.txt"));
+    for (const char* path : {"C:\\evil.txt", "C:\\evil2.txt", "C:\\evil3.txt", "C:\\evil4.txt"})
+        EXPECT_FALSE(fs().exists(path)) << path;
     EXPECT_EQ(*fs().readFile("C:\\fine.txt"), "fine");  // the rest is still restored
 
     // Not an archive at all, and an archive without its index.
