@@ -272,11 +272,16 @@ UnattendedResult OneClickRun::runUnattended(bool scanfix) {
         result.lines = {text(msg::Problems, std::to_string(p)),
                         text(msg::TracksFound, std::to_string(t)), text(msg::JunkFound, s)};
     }
-    result.report = result.lines[0] + "\r\n" + result.lines[1] + "\r\n" + result.lines[2];
 
     if (!scanCancelled && tag_ == StartTag::Repair && scanfix) {
         start();
         result.repaired = true;
+        // A repair that left findings alone says so instead of claiming them repaired.
+        if (!repairProblem_.empty()) result.lines.push_back(repairProblem_);
+    }
+    for (const auto& line : result.lines) {
+        if (!result.report.empty()) result.report += "\r\n";
+        result.report += line;
     }
     view_.setTrayAnimated(false);
     result.cancelled = scanCancelled || lastCancelled_;

@@ -22,10 +22,11 @@ namespace quorvel::oneclick {
 
 // What the unattended pass did.
 struct UnattendedResult {
-    std::vector<std::string> lines;  // the three report lines
-    std::string report;              // the lines joined by CR LF (the balloon text)
-    bool repaired = false;           // the repair ran
-    bool cancelled = false;          // the scan or the repair was cancelled
+    // The three report lines, and a fourth when the repair had to leave findings alone.
+    std::vector<std::string> lines;
+    std::string report;      // the lines joined by CR LF (the balloon text)
+    bool repaired = false;   // the repair ran
+    bool cancelled = false;  // the scan or the repair was cancelled
     // The page closes once the balloon goes away: nothing waits for a repair.
     bool closesAfterBalloon = false;
 };

@@ -339,6 +339,20 @@ TEST_F(OneClickRunTest, UnattendedWithNothingFoundOrCancelled) {
     EXPECT_EQ(view.closes, 1);
 }
 
+TEST_F(OneClickRunTest, UnattendedRepairWithoutItsBackupReportsWhatWasLeft) {
+    make();
+    ASSERT_TRUE(machine->fileSystem().writeFile("C:\\blocked", "not a folder").isOk());
+    globals.BackupsDir = "C:\\blocked\\Backups\\";
+    only({ScanCategory::Registry});
+    cat(ScanCategory::Registry).planted = {0, 0};
+    const auto result = run->runUnattended(true);
+    EXPECT_EQ(cat(ScanCategory::Registry).repairsCreated, 0);
+    ASSERT_EQ(result.lines.size(), 4u);
+    EXPECT_EQ(result.lines[3], run->repairProblem());
+    ASSERT_EQ(view.balloons.size(), 1u);
+    EXPECT_NE(view.balloons[0].find(run->repairProblem()), std::string::npos);
+}
+
 TEST(ScheduleStart, FirstArgumentOnlyIgnoringCase) {
     EXPECT_TRUE(oneclick::IsScheduleStart({"/SCHEDULESTART"}));
     EXPECT_TRUE(oneclick::IsScheduleStart({"/schedulestart", "x"}));
