@@ -38,8 +38,16 @@ void TerminalView::setBusy(bool busy, core::StatusSink* status) {
             {
                 const std::lock_guard lock(drawMutex_);
                 if (snap.generation != shown) {
-                    std::fprintf(out_, "\r\033[K[%3d%%] %s: %s", snap.position,
-                                 currentTitle_.c_str(), snap.text.c_str());
+                    constexpr int kBar = 20;
+                    const int filled = snap.position * kBar / 100;
+                    const std::string bar =
+                        "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                        std::string(static_cast<std::size_t>(kBar - filled), '.') + "]";
+                    const std::string head =
+                        bar + " " + std::to_string(snap.position) + "% " + currentTitle_ + ": ";
+                    const int room = columns_ - 1 - static_cast<int>(head.size());
+                    const std::string tail = room > 3 ? core::ShortenTail(snap.text, room) : "";
+                    std::fprintf(out_, "\r\033[K%s%s", head.c_str(), tail.c_str());
                     std::fflush(out_);
                     shown = snap.generation;
                 }

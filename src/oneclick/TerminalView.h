@@ -29,6 +29,8 @@ public:
     TerminalView(const TerminalView&) = delete;
     TerminalView& operator=(const TerminalView&) = delete;
 
+    // The width of the terminal; the status line is kept within it.
+    void setColumns(int columns) { columns_ = columns; }
     // The titles the status line names the running category by.
     void setTitles(std::array<std::string, kCategoryCount> titles) { titles_ = std::move(titles); }
 
@@ -54,6 +56,7 @@ private:
 
     std::FILE* out_;
     bool draw_;
+    int columns_ = 80;
     std::array<Result, kCategoryCount> results_{};
     std::optional<ScanCategory> current_;
     std::string summary_;

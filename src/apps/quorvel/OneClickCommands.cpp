@@ -1,5 +1,6 @@
 #include "OneClickCommands.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -192,6 +193,9 @@ int runOneClick(CliContext& cli, const Options& options) {
         titles[oneclick::Index(c)] = oneclick::Title(session.context().language, c);
     }
     view.setTitles(titles);
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20)
+        view.setColumns(size.ws_col);
     auto& run = session.run();
     if (override) run.setSelection(*override);
     const InterruptScope interrupt(run);
