@@ -41,12 +41,14 @@ protected:
         builder.value(std::string("HKCU") + kRun, "Unchecked", RegValue::string("C:\\no.exe"));
     }
 
-    RegistryCleanResult repair(const RegFindings& findings, std::string entry = {}) {
+    RegistryCleanResult repair(const RegFindings& findings, std::string entry = {},
+                               bool stopFirst = false) {
         auto& ctx = built();
         ctx.globals.BackupsDir = backupsDir;
         core::HeadlessUiBridge bridge;
         core::StatusSink status(40);
         TRegistryClean clean(findings, status, ctx, bridge, std::move(entry));
+        if (stopFirst) clean.requestStop();
         clean.start();
         bridge.pumpUntil([&] { return clean.finished(); });
         clean.wait();
@@ -172,6 +174,18 @@ TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
     auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
     EXPECT_TRUE((*run)->hasValue("Broken"));
+}
+
+TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothing) {
+    plant();
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    const auto result = repair(findings, {}, true);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.deleted, 0u);
+    EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone"));
+    ASSERT_TRUE(result.backupStatus);
+    EXPECT_TRUE(machine().fileSystem().isFile(backupsDir + result.backupFile));
 }
 
 }  // namespace
