@@ -41,7 +41,9 @@ public:
     // registry scanner.
     OneClickRun(const core::Context& context, core::UiBridge& bridge, OneClickView& view,
                 CategorySet& categories, registry::TGlobalReg& ignoreLists);
-    // Cancels a running pass first.
+    // Cancels a running worker first. Never destroy the run from an event handled while its
+    // pass waits (start() is still on the stack): cancel there, and destroy it once start() has
+    // returned.
     ~OneClickRun();
     OneClickRun(const OneClickRun&) = delete;
     OneClickRun& operator=(const OneClickRun&) = delete;
