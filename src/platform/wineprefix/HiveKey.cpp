@@ -1,6 +1,7 @@
 #include "platform/wineprefix/HiveKey.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Unicode.h"
@@ -72,12 +73,13 @@ std::optional<std::size_t> HiveKey::findSubkey(std::string_view subkeyName) cons
 }
 
 std::optional<std::size_t> HiveKey::findValue(std::string_view valueName) const {
-    return findByName(values, valuesSorted, valueName, wineprefix::valueName);
+    const auto& all = values();  // first: reading them settles valuesSorted
+    return findByName(all, valuesSorted, valueName, wineprefix::valueName);
 }
 
 const HiveValue* HiveKey::value(std::string_view name) const {
     const auto i = findValue(name);
-    return i ? &values[*i] : nullptr;
+    return i ? &values_[*i] : nullptr;
 }
 
 std::shared_ptr<HiveKey> HiveKey::addSubkey(std::string subkeyName) {
@@ -91,10 +93,25 @@ std::shared_ptr<HiveKey> HiveKey::addSubkey(std::string subkeyName) {
 }
 
 HiveValue& HiveKey::addValue(std::string name) {
-    const std::size_t at = insertionPoint(values, valuesSorted, name, wineprefix::valueName);
+    auto& all = mutableValues();
+    const std::size_t at = insertionPoint(all, valuesSorted, name, wineprefix::valueName);
     HiveValue v;
     v.name = std::move(name);
-    return *values.insert(values.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
+    return *all.insert(all.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
+}
+
+void HiveKey::loadValues() const {
+    // One lock for all keys: parsing a key's values is short and happens once per key.
+    static std::mutex loading;
+    const std::lock_guard lock(loading);
+    const std::string* source = pending_.load(std::memory_order_acquire);
+    if (!source) return;  // another reader was first
+    bool sorted = true;
+    if (textBegin != kNoText && textEnd <= source->size() && textBegin <= textEnd)
+        parseKeyValues(std::string_view(*source).substr(textBegin, textEnd - textBegin), values_,
+                       sorted);
+    valuesSorted = sorted;
+    pending_.store(nullptr, std::memory_order_release);
 }
 
 void HiveKey::markDeleted() {

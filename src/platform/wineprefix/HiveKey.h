@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,10 +32,13 @@ struct HiveKey {
     // the tree (and its destruction) within the stack.
     static constexpr std::size_t kMaxDepth = 512;
 
+    HiveKey() = default;
+    HiveKey(const HiveKey&) = delete;
+    HiveKey& operator=(const HiveKey&) = delete;
+
     std::string name;
     HiveKey* parent = nullptr;
     std::vector<std::shared_ptr<HiveKey>> subkeys;
-    std::vector<HiveValue> values;
     FileTime modified;
     std::unique_ptr<std::u16string> className;  // rare; a pointer keeps keys small
     // The key's original text in its hive's source: from its "[...]" line up to the next key
@@ -46,9 +50,28 @@ struct HiveKey {
     bool deleted = false;
     bool changed = false;  // written anew on the next save
     bool subkeysSorted = true;
-    bool valuesSorted = true;
+    mutable bool valuesSorted = true;  // settled when the values are read
 
     bool hasOriginalText() const { return textBegin != kNoText && !changed; }
+
+    // The values in the hive's order. A loaded key reads them from its text on first use, so
+    // a large hive does not pay for millions of small objects it may never look at. Safe
+    // under a shared lock: the first reader parses, the others wait for it.
+    const std::vector<HiveValue>& values() const {
+        if (pending_.load(std::memory_order_acquire)) loadValues();
+        return values_;
+    }
+    // For changes, with the lock held exclusively.
+    std::vector<HiveValue>& mutableValues() {
+        if (pending_.load(std::memory_order_acquire)) loadValues();
+        return values_;
+    }
+    // Leaves the values to be read from source[textBegin, textEnd) when first asked for. The
+    // string must stay in place while the key lives (it is the hive's own source, which a
+    // save replaces with text holding the same values at the key's new range).
+    void deferValues(const std::string* source) {
+        pending_.store(source, std::memory_order_release);
+    }
 
     // Index of the subkey / value with this name, if any.
     std::optional<std::size_t> findSubkey(std::string_view subkeyName) const;
@@ -65,10 +88,21 @@ struct HiveKey {
     // Wineserver writes a key when it has values, no subkeys, a class or is a link; other keys
     // appear only as part of their subkeys' paths.
     bool isWrittenOnItsOwn() const {
-        return !values.empty() || subkeys.empty() || className != nullptr || isLink;
+        return !values().empty() || subkeys.empty() || className != nullptr || isLink;
     }
     // The target path of a link key (e.g. "\Registry\Machine\System\ControlSet001").
     std::optional<std::string> linkTarget() const;
+
+private:
+    void loadValues() const;
+
+    mutable std::vector<HiveValue> values_;
+    mutable std::atomic<const std::string*> pending_{nullptr};
 };
+
+// Reads the value lines of one key's text (its "[...]" line first), as the loader does,
+// skipping lines it cannot read; the loader has reported those already.
+// `sorted` tells whether they came in name order.
+void parseKeyValues(std::string_view keyText, std::vector<HiveValue>& values, bool& sorted);
 
 }  // namespace quorvel::platform::wineprefix

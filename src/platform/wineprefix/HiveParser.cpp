@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -75,6 +76,179 @@ std::optional<std::size_t> decodeName(std::string_view in, char endChar, std::st
     return used;
 }
 
+// How many characters the escaped text up to and including the unescaped `endChar` takes, as
+// hivetext::decode reads it (a backslash always takes the character after it along), without
+// decoding it; nullopt when the text ends first.
+std::optional<std::size_t> escapedLength(std::string_view in, char endChar) {
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (c == endChar) return i + 1;
+        if (c == '\\' && ++i == in.size()) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// String data up to the closing quote; only checked when `value` is null.
+bool parseString(std::string_view text, RegValue* value) {
+    if (!value) return escapedLength(text, '"').has_value();
+    auto& d = value->data;
+    // Fast path: printable ASCII up to the closing quote widens byte by byte.
+    std::size_t plain = 0;
+    while (plain < text.size()) {
+        const auto c = static_cast<unsigned char>(text[plain]);
+        if (c == '"' || c == '\\' || c >= 0x80) break;
+        ++plain;
+    }
+    if (plain < text.size() && text[plain] == '"') {
+        d.resize(plain * 2 + 2);
+        for (std::size_t i = 0; i < plain; ++i) {
+            d[2 * i] = static_cast<std::uint8_t>(text[i]);
+            d[2 * i + 1] = 0;
+        }
+        d[2 * plain] = 0;
+        d[2 * plain + 1] = 0;
+        return true;
+    }
+    d.clear();
+    d.reserve(text.size() * 2);
+    const auto used = hivetext::decode(text, '"', [&](char16_t u) {
+        d.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        d.push_back(static_cast<std::uint8_t>(u >> 8));
+    });
+    if (!used) return false;
+    d.push_back(0);
+    d.push_back(0);
+    return true;
+}
+
+bool parseDword(std::string_view text, RegValue* value) {
+    std::uint32_t v = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && i < 8 && isHexDigit(text[i]); ++i)
+        v = (v << 4) | static_cast<std::uint32_t>(hexValue(text[i]));
+    if (i == 0) return false;
+    if (!skipSpace(text.substr(i)).empty()) return false;
+    if (value) {
+        value->data.resize(4);
+        for (int b = 0; b < 4; ++b)
+            value->data[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(v >> (8 * b));
+    }
+    return true;
+}
+
+// Comma-separated hex bytes, continued on the next line after a trailing backslash.
+bool parseHex(std::string_view text, RegValue* value, LineReader& lines) {
+    if (value) {
+        value->data.clear();
+        value->data.reserve(text.size() / 3 + 1);
+    }
+    for (;;) {
+        std::size_t i = 0;
+        while (i < text.size() && isHexDigit(text[i])) {
+            int byte = hexValue(text[i++]);
+            if (i < text.size() && isHexDigit(text[i])) byte = byte * 16 + hexValue(text[i++]);
+            if (i < text.size() && isHexDigit(text[i])) return false;  // more than a byte
+            if (value) value->data.push_back(static_cast<std::uint8_t>(byte));
+            while (i < text.size() && isSpace(text[i]))
+                ++i;
+            if (i < text.size() && text[i] == ',') ++i;
+            while (i < text.size() && isSpace(text[i]))
+                ++i;
+        }
+        if (i == text.size()) return true;
+        if (text[i] != '\\') return false;
+        if (!lines.next()) return false;
+        text = skipSpace(lines.line());
+    }
+}
+
+// Reads a '@' or '"' value line (and the lines a long hex value continues on) into `name` and
+// `value`; returns what is wrong with it, or nullptr. With both null the line is only checked.
+const char* readValueLine(std::string_view line, LineReader& lines, std::string* name,
+                          RegValue* value) {
+    std::size_t pos = 0;
+    if (line[0] == '@') {
+        if (name) name->clear();
+        pos = 1;
+    } else {
+        const auto used =
+            name ? decodeName(line.substr(1), '"', *name) : escapedLength(line.substr(1), '"');
+        if (!used) return "Malformed value name";
+        pos = 1 + *used;
+    }
+    while (pos < line.size() && isSpace(line[pos]))
+        ++pos;
+    if (pos >= line.size() || line[pos] != '=') return "Malformed value name";
+    ++pos;
+    while (pos < line.size() && isSpace(line[pos]))
+        ++pos;
+    const std::string_view data = line.substr(pos);
+
+    bool ok = false;
+    std::uint32_t type = regtype::None;
+    if (startsWith(data, "\"")) {
+        type = regtype::Sz;
+        ok = parseString(data.substr(1), value);
+    } else if (startsWith(data, "str:\"")) {
+        type = regtype::Sz;
+        ok = parseString(data.substr(5), value);
+    } else if (startsWith(data, "str(2):\"")) {
+        type = regtype::ExpandSz;
+        ok = parseString(data.substr(8), value);
+    } else if (startsWith(data, "str(7):\"")) {
+        type = regtype::MultiSz;
+        ok = parseString(data.substr(8), value);
+    } else if (startsWith(data, "dword:")) {
+        type = regtype::Dword;
+        ok = parseDword(data.substr(6), value);
+    } else if (startsWith(data, "hex:")) {
+        type = regtype::Binary;
+        ok = parseHex(data.substr(4), value, lines);
+    } else if (startsWith(data, "hex(")) {
+        const auto r = std::from_chars(data.data() + 4, data.data() + data.size(), type, 16);
+        const std::string_view after(r.ptr,
+                                     static_cast<std::size_t>(data.data() + data.size() - r.ptr));
+        if (r.ec == std::errc{} && r.ptr != data.data() + 4 && startsWith(after, "):")) {
+            ok = parseHex(after.substr(2), value, lines);
+        }
+    }
+    if (!ok) return "Malformed value";
+    if (value) value->type = type;
+    return nullptr;
+}
+
+std::optional<std::size_t> findValue(const std::vector<HiveValue>& values, bool sorted,
+                                     std::string_view name) {
+    if (sorted) {
+        const auto it = std::lower_bound(
+            values.begin(), values.end(), name,
+            [](const HiveValue& v, std::string_view n) { return compareNames(v.name, n) < 0; });
+        if (it != values.end() && compareNames(it->name, name) == 0)
+            return static_cast<std::size_t>(it - values.begin());
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (text::iequals(values[i].name, name)) return i;
+    return std::nullopt;
+}
+
+// Where a value read from the file goes: a later line with the same name replaces it.
+HiveValue& valueSlot(std::vector<HiveValue>& values, bool& sorted, std::string&& name) {
+    if (!values.empty()) {
+        HiveValue& last = values.back();
+        const int c = compareNames(last.name, name);
+        if (c == 0) return last;
+        if (c > 0) {
+            if (const auto i = findValue(values, sorted, name)) return values[*i];
+            sorted = false;
+        }
+    }
+    if (values.empty()) values.reserve(4);
+    values.emplace_back();
+    values.back().name = std::move(name);
+    return values.back();
+}
+
 class Parser {
 public:
     Parser(Hive& hive, FileTime loadTime) : hive_(hive), loadTime_(loadTime) {}
@@ -136,9 +310,12 @@ private:
             } else {
                 current_->textBegin = currentStart_;
                 current_->textEnd = end;
+                if (currentHasValues_) current_->deferValues(&hive_.source);
             }
         }
         current_ = nullptr;
+        eager_ = false;
+        currentHasValues_ = false;
         currentStart_ = HiveKey::kNoText;
     }
 
@@ -176,6 +353,9 @@ private:
         key->modified = time;
         current_ = key;
         currentStart_ = lines.start();
+        // A key met a second time gets its values from both places, so they are kept now
+        // (reading them settles the first place's values as well).
+        eager_ = key->textBegin != HiveKey::kNoText;
     }
 
     // Splits the escaped key path into names; parts[0..count) are filled.
@@ -241,22 +421,6 @@ private:
         return *parent.subkeys.back();
     }
 
-    HiveValue& valueSlot(HiveKey& key, std::string&& name) {
-        if (!key.values.empty()) {
-            HiveValue& last = key.values.back();
-            const int c = compareNames(last.name, name);
-            if (c == 0) return last;
-            if (c > 0) {
-                if (const auto i = key.findValue(name)) return key.values[*i];
-                key.valuesSorted = false;
-            }
-        }
-        if (key.values.empty()) key.values.reserve(4);
-        key.values.emplace_back();
-        key.values.back().name = std::move(name);
-        return key.values.back();
-    }
-
     void keyOption(std::string_view line, const LineReader& lines) {
         if (startsWith(line, "#time=")) {
             current_->modified = hivetext::parseFileTimeHex(line.substr(6));
@@ -275,130 +439,16 @@ private:
     }
 
     void parseValue(std::string_view line, LineReader& lines) {
-        std::string& name = name_;
-        std::size_t pos = 0;
-        if (line[0] == '@') {
-            name.clear();
-            pos = 1;
+        if (const char* error =
+                readValueLine(line, lines, eager_ ? &name_ : nullptr, eager_ ? &value_ : nullptr)) {
+            problem(lines.number(), error, lines.line());
+            return;
+        }
+        if (eager_) {
+            valueSlot(current_->mutableValues(), current_->valuesSorted, std::move(name_)).value =
+                std::move(value_);
         } else {
-            const auto used = decodeName(line.substr(1), '"', name);
-            if (!used) {
-                problem(lines.number(), "Malformed value name", lines.line());
-                return;
-            }
-            pos = 1 + *used;
-        }
-        while (pos < line.size() && isSpace(line[pos]))
-            ++pos;
-        if (pos >= line.size() || line[pos] != '=') {
-            problem(lines.number(), "Malformed value name", lines.line());
-            return;
-        }
-        ++pos;
-        while (pos < line.size() && isSpace(line[pos]))
-            ++pos;
-        std::string_view data = line.substr(pos);
-
-        RegValue value;
-        bool ok = false;
-        if (startsWith(data, "\"")) {
-            value.type = regtype::Sz;
-            ok = parseString(data.substr(1), value);
-        } else if (startsWith(data, "str:\"")) {
-            value.type = regtype::Sz;
-            ok = parseString(data.substr(5), value);
-        } else if (startsWith(data, "str(2):\"")) {
-            value.type = regtype::ExpandSz;
-            ok = parseString(data.substr(8), value);
-        } else if (startsWith(data, "str(7):\"")) {
-            value.type = regtype::MultiSz;
-            ok = parseString(data.substr(8), value);
-        } else if (startsWith(data, "dword:")) {
-            value.type = regtype::Dword;
-            ok = parseDword(data.substr(6), value);
-        } else if (startsWith(data, "hex:")) {
-            value.type = regtype::Binary;
-            ok = parseHex(data.substr(4), value, lines);
-        } else if (startsWith(data, "hex(")) {
-            std::uint32_t type = 0;
-            const auto r = std::from_chars(data.data() + 4, data.data() + data.size(), type, 16);
-            const std::string_view after(
-                r.ptr, static_cast<std::size_t>(data.data() + data.size() - r.ptr));
-            if (r.ec == std::errc{} && r.ptr != data.data() + 4 && startsWith(after, "):")) {
-                value.type = type;
-                ok = parseHex(after.substr(2), value, lines);
-            }
-        }
-        if (!ok) {
-            problem(lines.number(), "Malformed value", lines.line());
-            return;
-        }
-        valueSlot(*current_, std::move(name)).value = std::move(value);
-    }
-
-    static bool parseString(std::string_view text, RegValue& value) {
-        auto& d = value.data;
-        // Fast path: printable ASCII up to the closing quote widens byte by byte.
-        std::size_t plain = 0;
-        while (plain < text.size()) {
-            const auto c = static_cast<unsigned char>(text[plain]);
-            if (c == '"' || c == '\\' || c >= 0x80) break;
-            ++plain;
-        }
-        if (plain < text.size() && text[plain] == '"') {
-            d.resize(plain * 2 + 2);
-            for (std::size_t i = 0; i < plain; ++i) {
-                d[2 * i] = static_cast<std::uint8_t>(text[i]);
-                d[2 * i + 1] = 0;
-            }
-            d[2 * plain] = 0;
-            d[2 * plain + 1] = 0;
-            return true;
-        }
-        d.reserve(text.size() * 2);
-        const auto used = hivetext::decode(text, '"', [&](char16_t u) {
-            d.push_back(static_cast<std::uint8_t>(u & 0xFF));
-            d.push_back(static_cast<std::uint8_t>(u >> 8));
-        });
-        if (!used) return false;
-        d.push_back(0);
-        d.push_back(0);
-        return true;
-    }
-
-    static bool parseDword(std::string_view text, RegValue& value) {
-        std::uint32_t v = 0;
-        std::size_t i = 0;
-        for (; i < text.size() && i < 8 && isHexDigit(text[i]); ++i)
-            v = (v << 4) | static_cast<std::uint32_t>(hexValue(text[i]));
-        if (i == 0) return false;
-        if (!skipSpace(text.substr(i)).empty()) return false;
-        value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                      static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-        return true;
-    }
-
-    // Comma-separated hex bytes, continued on the next line after a trailing backslash.
-    static bool parseHex(std::string_view text, RegValue& value, LineReader& lines) {
-        auto& d = value.data;
-        d.reserve(text.size() / 3 + 1);
-        for (;;) {
-            std::size_t i = 0;
-            while (i < text.size() && isHexDigit(text[i])) {
-                int byte = hexValue(text[i++]);
-                if (i < text.size() && isHexDigit(text[i])) byte = byte * 16 + hexValue(text[i++]);
-                if (i < text.size() && isHexDigit(text[i])) return false;  // more than a byte
-                d.push_back(static_cast<std::uint8_t>(byte));
-                while (i < text.size() && isSpace(text[i]))
-                    ++i;
-                if (i < text.size() && text[i] == ',') ++i;
-                while (i < text.size() && isSpace(text[i]))
-                    ++i;
-            }
-            if (i == text.size()) return true;
-            if (text[i] != '\\') return false;
-            if (!lines.next()) return false;
-            text = skipSpace(lines.line());
+            currentHasValues_ = true;  // read again from the key's text when asked for
         }
     }
 
@@ -408,7 +458,11 @@ private:
     std::size_t currentStart_ = HiveKey::kNoText;
     std::vector<HiveKey*> path_;
     std::vector<std::string> parts_;
+    // Scratch space for checking value lines; keeps its capacity from line to line.
     std::string name_;
+    RegValue value_;
+    bool eager_ = false;  // values of the current key are stored as they are read
+    bool currentHasValues_ = false;
 };
 
 }  // namespace
@@ -425,6 +479,20 @@ std::optional<std::string> hiveRelativeTo(std::string_view text) {
         return path;
     }
     return std::nullopt;
+}
+
+void parseKeyValues(std::string_view keyText, std::vector<HiveValue>& values, bool& sorted) {
+    LineReader lines(keyText);
+    lines.next();  // the key's own "[...]" line
+    std::string name;
+    RegValue value;
+    while (lines.next()) {
+        const std::string_view line = skipSpace(lines.line());
+        if (line.empty() || (line[0] != '@' && line[0] != '"')) continue;
+        if (readValueLine(line, lines, &name, &value)) continue;
+        valueSlot(values, sorted, std::move(name)).value = std::move(value);
+        value = RegValue{};
+    }
 }
 
 void parseHive(Hive& hive, std::string text, FileTime loadTime) {

@@ -90,7 +90,7 @@ void appendKey(std::string& out, const HiveKey& key, std::string_view path) {
         out.append("\"\n");
     }
     if (key.isLink) out.append("#link\n");
-    for (const HiveValue& v : key.values)
+    for (const HiveValue& v : key.values())
         appendValue(out, v);
 }
 

@@ -115,12 +115,12 @@ std::optional<NamedRegValue> WineRegistryKey::valueAt(std::uint32_t index) const
     const HiveKey* back = view_.merged && live(view_.back) ? view_.back.get() : nullptr;
     std::size_t i = index;
     if (front) {
-        if (i < front->values.size())
-            return NamedRegValue{front->values[i].name, front->values[i].value};
-        i -= front->values.size();
+        const auto& values = front->values();
+        if (i < values.size()) return NamedRegValue{values[i].name, values[i].value};
+        i -= values.size();
     }
     if (back) {
-        for (const HiveValue& v : back->values) {
+        for (const HiveValue& v : back->values()) {
             if (front && front->findValue(v.name)) continue;
             if (i == 0) return NamedRegValue{v.name, v.value};
             --i;
@@ -141,15 +141,15 @@ RegKeyInfo WineRegistryKey::info() const {
             std::lock_guard cache(cacheMutex_);
             info.subKeyCount = static_cast<std::uint32_t>(names.size());
         }
-        std::size_t values = front->values.size();
-        for (const HiveValue& v : back->values)
+        std::size_t values = front->values().size();
+        for (const HiveValue& v : back->values())
             if (!front->findValue(v.name)) ++values;
         info.valueCount = static_cast<std::uint32_t>(values);
         info.lastWriteTime = std::max(front->modified, back->modified);
     } else {
         const HiveKey* k = front ? front : back;
         info.subKeyCount = static_cast<std::uint32_t>(k->subkeys.size());
-        info.valueCount = static_cast<std::uint32_t>(k->values.size());
+        info.valueCount = static_cast<std::uint32_t>(k->values().size());
         info.lastWriteTime = k->modified;
     }
     for (const HiveKey* k : {front, back}) {
@@ -240,8 +240,9 @@ Status WineRegistryKey::setValue(std::string_view name, const RegValue& value) {
     HiveKey& target = live(view_.front) ? *view_.front : *view_.back;
     if (target.hive == HiveKey::kNoHive) return notStorable();
     if (const auto i = target.findValue(name)) {
-        if (target.values[*i].value == value) return Status::ok();  // as Wine: no change
-        target.values[*i].value = value;
+        auto& values = target.mutableValues();
+        if (values[*i].value == value) return Status::ok();  // as Wine: no change
+        values[*i].value = value;
     } else {
         target.addValue(std::string(name)).value = value;
     }
@@ -258,7 +259,8 @@ Status WineRegistryKey::deleteValue(std::string_view name) {
         HiveKey& key = **side;
         if (const auto i = key.findValue(name)) {
             if (key.hive == HiveKey::kNoHive) return notStorable();
-            key.values.erase(key.values.begin() + static_cast<std::ptrdiff_t>(*i));
+            auto& values = key.mutableValues();
+            values.erase(values.begin() + static_cast<std::ptrdiff_t>(*i));
             state_->touch(key);
             return Status::ok();
         }
@@ -305,13 +307,13 @@ Status WineRegistryKey::deleteTree(std::string_view path) {
             if (!live(*side)) continue;
             HiveKey& key = **side;
             if (key.hive == HiveKey::kNoHive) return notStorable();
-            if (key.subkeys.empty() && key.values.empty()) continue;
+            if (key.subkeys.empty() && key.values().empty()) continue;
             for (const auto& k : key.subkeys) {
                 k->markDeleted();
                 k->parent = nullptr;
             }
             key.subkeys.clear();
-            key.values.clear();
+            key.mutableValues().clear();
             state_->touch(key);
         }
         return Status::ok();

@@ -128,7 +128,7 @@ TEST(HiveFormat, KeepsForeignTextOfUntouchedKeys) {
 TEST(HiveFormat, ChangedKeyIsWrittenAnewWithItsTime) {
     auto hive = parse(kWineText);
     HiveKey* key = hive->root->subkeys[0]->subkeys[0].get();
-    key->values.erase(key->values.begin() + 1, key->values.end());
+    key->mutableValues().erase(key->mutableValues().begin() + 1, key->mutableValues().end());
     key->modified = FileTime::fromUnix(1800000000, 123456700);
     key->changed = true;
     const std::string out = writeHive(*hive, HiveWriteMode::KeepText).text;
