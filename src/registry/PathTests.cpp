@@ -68,7 +68,14 @@ bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
         CutAfterExtension(s, ext);
 
     if (tester.targetExists(s, true)) return true;
-    return tester.targetExists(CutAtFirst("(", s), true);
+    if (tester.targetExists(CutAtFirst("(", s), true)) return true;
+    // Explorer's MRU lists end each entry with "\1": the path is the part before it.
+    const auto slash = s.find_last_of('\\');
+    if (slash != std::string::npos && slash + 1 < s.size() &&
+        s.find_first_not_of("0123456789", slash + 1) == std::string::npos) {
+        return tester.targetExists(std::string_view(s).substr(0, slash), true);
+    }
+    return false;
 }
 
 bool CommandTargetOk(const PathTester& tester, std::string_view command) {

@@ -93,6 +93,16 @@ TEST(PathTests, EmbeddedPathRetriesBeforeParenthesis) {
     EXPECT_EQ(fs.calls.size(), 2u);  // tested twice, failed twice
 }
 
+TEST(PathTests, EmbeddedPathDropsTheMruEntrySuffix) {
+    FakeFileSystem fs;
+    fs.existing = {"C:\\Docs\\notes.txt"};
+    const auto t = fs.tester();
+    EXPECT_TRUE(EmbeddedPathExists(t, "C:\\Docs\\notes.txt\\1"));
+    EXPECT_EQ(fs.calls.back().first, "C:\\Docs\\notes.txt");
+    EXPECT_FALSE(EmbeddedPathExists(t, "C:\\Docs\\gone.txt\\1"));
+    EXPECT_FALSE(EmbeddedPathExists(t, "C:\\Docs\\notes.txt\\x1"));
+}
+
 TEST(PathTests, EmbeddedPathExpandsVariablesLowerCased) {
     FakeFileSystem fs;
     fs.existing = {"c:\\windows\\system32\\x.dll"};
