@@ -217,3 +217,34 @@ TEST_F(MainWindowTest, DamagedSkinFileStillGivesAUsableWindow) {
 
 }  // namespace
 }  // namespace quorvel::ui
+
+#include "ui/MainHooks.h"
+
+namespace quorvel::ui {
+namespace {
+
+TEST_F(MainWindowTest, ProgramWiringStartsAndStopsHousekeepingAndHostsThePages) {
+    Launcher quiet;
+    quiet.openUrl = [](const QUrl&) { return true; };
+    quiet.startDetached = [](const QString&, const QStringList&, const QStringList&) {
+        return true;
+    };
+    for (int stopEarly : {1, 0}) {
+        Tfrmmain w(session(), MakeMainHooks(session(), quiet));
+        QSignalSpy closed(&w, &Tfrmmain::closed);
+        w.FormShow(true);
+        w.btnStatusClick();
+        w.btnmodulesClick();
+        w.btnoneclickClick();
+        for (PageIndex index : {PageIndex::Status, PageIndex::OneClick, PageIndex::Modules})
+            EXPECT_NE(w.page(index), nullptr);
+        // Closing while the housekeeping thread may still run waits for it; after it ended the
+        // window closes the same way.
+        if (!stopEarly) QTest::qWait(200);
+        w.close();
+        EXPECT_EQ(closed.count(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::ui

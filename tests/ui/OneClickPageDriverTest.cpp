@@ -118,3 +118,39 @@ TEST_F(OneClickPageDriverTest, OnlyRegistryHasADetailsWindowForNow) {
 
 }  // namespace
 }  // namespace quorvel::ui
+
+namespace quorvel::ui {
+namespace {
+
+class UnattendedPageTest : public OneClickPageDriverTest {
+protected:
+    void SetUp() override {
+        OneClickPageDriverTest::SetUp();
+        page_->setHosted(false);
+        driver_->setCloseHandler([this] { ++closes_; });
+        onlyTick(kRegistry);
+    }
+    int closes_ = 0;
+};
+
+TEST_F(UnattendedPageTest, ScanOnlyReportsAndStaysOpenAfterTheBalloon) {
+    const oneclick::UnattendedResult result = driver_->run().runUnattended(false);
+    EXPECT_FALSE(result.repaired);
+    ASSERT_EQ(result.lines.size(), 3u);
+    EXPECT_TRUE(result.lines[0].ends_with("problems found"));
+    emit page_->balloonClosed();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closes_, 0) << "findings wait for a repair";
+    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Repair));
+}
+
+TEST_F(UnattendedPageTest, ScanAndRepairClosesThePageWhenTheBalloonGoes) {
+    const oneclick::UnattendedResult result = driver_->run().runUnattended(true);
+    EXPECT_TRUE(result.repaired);
+    EXPECT_TRUE(result.lines[0].ends_with("problems repaired"));
+    emit page_->balloonClosed();
+    EXPECT_TRUE(testing::SpinUntil([&] { return closes_ == 1; }));
+}
+
+}  // namespace
+}  // namespace quorvel::ui

@@ -7,12 +7,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "core/threads/StatusSink.h"
-#include "registry/RegScan.h"
 #include "ui/AppSession.h"
 #include "ui/AutocareOptionsDialog.h"
 #include "ui/MainHooks.h"
 #include "ui/MainWindow.h"
+#include "ui/OneClickPage.h"
 #include "ui/ProgramStart.h"
 #include "ui/RegistryResultsWindow.h"
 #include "ui/SkinCatalog.h"
@@ -27,8 +26,9 @@ void settle(int ms) {
     loop.exec();
 }
 
-void shoot(const QDir& out, const QString& name, QWidget* focus) {
-    settle(400);
+void shoot(const QDir& out, const QString& name, QWidget* focus, int settleMs = 400) {
+    if (settleMs > 0) settle(settleMs);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QScreen* screen = QGuiApplication::primaryScreen();
     QPixmap picture = screen->grabWindow(0);
     if (picture.isNull() && focus) picture = focus->grab();
@@ -77,14 +77,17 @@ int main(int argc, char** argv) {
         shoot(out, QStringLiteral("05-options"), &options);
     }
 
-    // The registry findings of the machine, for the results window.
-    {
-        core::StatusSink status;
-        registry::TRegScan scan(session.regFindings(), status, session.context(), session.bridge(),
-                                session.ignoreLists());
-        bool finished = false;
-        scan.start([&] { finished = true; });
-        session.bridge().pumpUntil([&] { return finished; });
+    // A scan through the one-click engine, shot while it runs and when it has ended.
+    window.btnoneclickClick();
+    if (auto* page = dynamic_cast<ui::Tfrmoneclick*>(window.page(ui::PageIndex::OneClick))) {
+        bool shotWhileRunning = false;
+        QTimer::singleShot(20, page, [&] {
+            shotWhileRunning = true;
+            shoot(out, QStringLiteral("04-oneclick-scanning"), &window, 0);
+        });
+        page->btnStartClick();
+        if (!shotWhileRunning) settle(100);
+        shoot(out, QStringLiteral("04-oneclick-after-scan"), &window);
     }
     {
         ui::TfrmRegistry results(session, ui::Launcher::system(), &window);
