@@ -25,8 +25,10 @@ std::string_view skipSpace(std::string_view s) {
     return s.substr(i);
 }
 
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
+// With the prefix a literal the comparison is inlined (it runs several times per line).
+template <std::size_t N>
+bool startsWith(std::string_view s, const char (&prefix)[N]) {
+    return s.size() >= N - 1 && std::memcmp(s.data(), prefix, N - 1) == 0;
 }
 
 // Splits the text into lines as Wine reads them: without "\n" and a "\r" before it.
@@ -186,9 +188,12 @@ const char* readValueLine(std::string_view line, LineReader& lines, std::string*
 
     bool ok = false;
     std::uint32_t type = regtype::None;
-    if (startsWith(data, "\"")) {
+    const char first = data.empty() ? '\0' : data[0];
+    if (first == '"') {
         type = regtype::Sz;
         ok = parseString(data.substr(1), value);
+    } else if (first != 's' && first != 'd' && first != 'h') {
+        ok = false;
     } else if (startsWith(data, "str:\"")) {
         type = regtype::Sz;
         ok = parseString(data.substr(5), value);
@@ -321,13 +326,13 @@ private:
 
     // "[path] seconds" with the leading '[' removed.
     void openKey(std::string_view rest, const LineReader& lines) {
-        std::vector<std::string>& parts = parts_;
-        std::size_t count = 0;
         std::size_t used = 0;
-        if (!splitPath(rest, parts, count, used)) {
+        if (!splitPath(rest, used)) {
             problem(lines.number(), "Malformed key", lines.line());
             return;
         }
+        const std::vector<std::string_view>& parts = parts_;
+        const std::size_t count = parts.size();
         if (count > HiveKey::kMaxDepth) {
             problem(lines.number(), "Key path too deep", lines.line());
             return;
@@ -339,10 +344,12 @@ private:
         if (r.ec == std::errc{} && r.ptr != after.data())
             time = FileTime::fromUnix(static_cast<std::int64_t>(seconds));
 
+        // Keys come mostly in tree order: the path shares its start with the previous one.
         HiveKey* key = hive_.root.get();
         std::size_t depth = 0;
         for (; depth < count && depth < path_.size(); ++depth) {
-            if (!text::iequals(path_[depth]->name, parts[depth])) break;
+            const std::string_view known = path_[depth]->name;
+            if (known != parts[depth] && !text::iequals(known, parts[depth])) break;
             key = path_[depth];
         }
         path_.resize(depth);
@@ -358,16 +365,13 @@ private:
         eager_ = key->textBegin != HiveKey::kNoText;
     }
 
-    // Splits the escaped key path into names; parts[0..count) are filled.
-    bool splitPath(std::string_view rest, std::vector<std::string>& parts, std::size_t& count,
-                   std::size_t& used) {
-        count = 0;
+    // Splits the escaped key path into the names in parts_ (empty names are left out).
+    bool splitPath(std::string_view rest, std::size_t& used) {
+        parts_.clear();
         auto add = [&](std::string_view name) {
-            if (name.empty()) return;
-            if (parts.size() <= count) parts.emplace_back();
-            parts[count++].assign(name);
+            if (!name.empty()) parts_.push_back(name);
         };
-        // Fast path: ASCII names separated by "\\" with no other escapes.
+        // Fast path: ASCII names separated by "\\" with no other escapes, seen in place.
         std::size_t start = 0;
         for (std::size_t i = 0; i < rest.size(); ++i) {
             const char c = rest[i];
@@ -387,22 +391,27 @@ private:
                 break;
             }
         }
-        count = 0;
+        parts_.clear();
         std::u16string units;
         const auto n = hivetext::decode(rest, ']', [&](char16_t u) { units.push_back(u); });
         if (!n) return false;
         used = *n;
+        decoded_.clear();
         std::size_t from = 0;
         for (std::size_t i = 0; i <= units.size(); ++i) {
             if (i == units.size() || units[i] == u'\\') {
-                add(text::utf16ToUtf8(std::u16string_view(units).substr(from, i - from)));
+                if (i > from)
+                    decoded_.push_back(
+                        text::utf16ToUtf8(std::u16string_view(units).substr(from, i - from)));
                 from = i + 1;
             }
         }
+        for (const std::string& name : decoded_)
+            add(name);
         return true;
     }
 
-    HiveKey& child(HiveKey& parent, const std::string& name, FileTime time) {
+    HiveKey& child(HiveKey& parent, std::string_view name, FileTime time) {
         if (!parent.subkeys.empty()) {
             HiveKey& last = *parent.subkeys.back();
             const int c = compareNames(last.name, name);
@@ -457,7 +466,8 @@ private:
     HiveKey* current_ = nullptr;
     std::size_t currentStart_ = HiveKey::kNoText;
     std::vector<HiveKey*> path_;
-    std::vector<std::string> parts_;
+    std::vector<std::string_view> parts_;  // names of the key line being read
+    std::vector<std::string> decoded_;     // their text when it had to be unescaped
     // Scratch space for checking value lines; keeps its capacity from line to line.
     std::string name_;
     RegValue value_;
@@ -472,7 +482,7 @@ std::optional<std::string> hiveRelativeTo(std::string_view text) {
     LineReader lines(text.substr(0, 4096));
     for (int n = 0; n < 4 && lines.next(); ++n) {
         const std::string_view line = lines.line();
-        if (!startsWith(line, kMarker)) continue;
+        if (!line.starts_with(kMarker)) continue;
         std::string path;
         const std::string escaped(line.substr(kMarker.size()));
         if (!decodeName(escaped + "\n", '\n', path)) return std::nullopt;
