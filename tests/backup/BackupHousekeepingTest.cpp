@@ -64,10 +64,11 @@ TEST_F(BackupHousekeepingTest, AgeLimitRemovesOlderEntriesWithTheirFiles) {
     const auto young = addEntry(6.9);
     core::IniFile ini = index();
     ini.writeString("not a time", "Type", "11001");  // no date: older than any limit
+    ini.writeString("45990,5", "Type", "11001");     // made under a comma locale, 10 days old
     ASSERT_TRUE(ini.save(fs(), store.indexPath()));
     ASSERT_TRUE(fs().writeFile(store.pathOf("not a time"), "x"));
 
-    EXPECT_EQ(PruneBackups(store, 0, 60, TimeSerial(kNow)), 2);
+    EXPECT_EQ(PruneBackups(store, 0, 60, TimeSerial(kNow)), 3);
     EXPECT_EQ(index().sectionNames(), (std::vector<std::string>{young}));
     EXPECT_EQ(filesInStore(), 1u);  // the young entry's export only
 
