@@ -194,6 +194,61 @@ TEST(HiveFormat, ReadsUtf8AndUnknownEscapesAsWineDoes) {
     EXPECT_EQ(key->value("q")->value.data, utf16(u"qx\u20ac"));
 }
 
+TEST(HiveFormat, ValuesReadOnFirstUseMatchTheFile) {
+    // [A] comes twice (the second time in other case), is out of name order and has a bad line.
+    const std::string text = kHeader +
+                             "\n[A] 1700000000\n"
+                             "\"b\"=dword:2\n"
+                             "\"a\"=\"x\"\n"
+                             "\"bad\"=hex:zz\n"
+                             "\"c\"=hex:01,\\\n"
+                             "  02\n"
+                             "\n[B] 1700000000\n"
+                             "\"v\"=dword:1\n"
+                             "\n[a] 1700000001\n"
+                             "\"A\"=\"y\"\n"
+                             "\"d\"=dword:4\n";
+    const auto hive = parse(text);
+    ASSERT_TRUE(hive->problem);
+    EXPECT_EQ(hive->problem->line, 9u);
+    EXPECT_EQ(hive->problemCount, 1u);
+    const HiveKey* a = find(*hive, {"A"});
+    ASSERT_NE(a, nullptr);
+    std::vector<std::string> names;
+    for (const HiveValue& v : a->values())
+        names.push_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"b", "a", "c", "d"}));
+    EXPECT_EQ(a->value("A")->value, RegValue::string("y"));
+    EXPECT_EQ(a->value("C")->value, RegValue::binary({1, 2}));
+    EXPECT_EQ(a->value("d")->value, RegValue::dword(4));
+    EXPECT_EQ(find(*hive, {"b"})->value("V")->value, RegValue::dword(1));
+    EXPECT_EQ(find(*hive, {"b"})->value("bad"), nullptr);
+}
+
+TEST(HiveFormat, UntouchedKeysReadTheirValuesAfterASave) {
+    auto hive = parse(kWineText);
+    const auto fresh = parse(kWineText);
+    HiveKey* cls = hive->root->subkeys[0]->subkeys[0]->subkeys[0].get();
+    ASSERT_EQ(cls->name, "Class");
+    cls->addValue("New").value = RegValue::dword(7);
+    cls->changed = true;
+    adoptWritten(*hive, writeHive(*hive, HiveWriteMode::KeepText));
+    EXPECT_NE(hive->source.find("\"New\"=dword:00000007"), std::string::npos);
+    // Their values were never read before the save; they come from the new text now.
+    for (const auto path :
+         {std::initializer_list<std::string_view>{"Software", "Test"},
+          std::initializer_list<std::string_view>{"System", "CurrentControlSet"}}) {
+        const HiveKey* now = find(*hive, path);
+        const HiveKey* before = find(*fresh, path);
+        ASSERT_EQ(now->values().size(), before->values().size());
+        for (std::size_t i = 0; i < now->values().size(); ++i) {
+            EXPECT_EQ(now->values()[i].name, before->values()[i].name);
+            EXPECT_EQ(now->values()[i].value, before->values()[i].value);
+        }
+    }
+    EXPECT_EQ(writeHive(*hive, HiveWriteMode::KeepText).text, hive->source);
+}
+
 struct Damage {
     const char* name;
     std::string text;

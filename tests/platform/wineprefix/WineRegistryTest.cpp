@@ -340,5 +340,41 @@ TEST_F(WineRegistryTest, ReaderAndWriterThreadsRunTogether) {
     EXPECT_TRUE((*again)->problems().empty());
 }
 
+TEST_F(WineRegistryTest, ManyReadersAskForTheSameValuesFirstTimeTogether) {
+    std::string text = kSystemHeader;
+    for (int i = 0; i < 200; ++i) {
+        text += "\n[Software\\\\Many\\\\K" + std::to_string(i) + "] 1700000000\n";
+        for (int v = 0; v < 20; ++v) {
+            char line[40];
+            std::snprintf(line, sizeof line, "\"v%d\"=dword:%08x\n", v, i * 100 + v);
+            text += line;
+        }
+    }
+    writeFile(dir_.path() / "system.reg", text);
+    auto r = open();
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&, t] {
+            for (int n = 0; n < 200; ++n) {
+                const int i = (n + t * 50) % 200;
+                auto k = r->openKey(RootKey::LocalMachine, "Software\\Many\\K" + std::to_string(i));
+                if (!k) {
+                    ++wrong;
+                    continue;
+                }
+                const auto values = (*k)->values();
+                const auto last = (*k)->value("v19");
+                if (values.size() != 20 || !last ||
+                    last->asDword() != static_cast<std::uint32_t>(i * 100 + 19))
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& t : readers)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
 }  // namespace
 }  // namespace quorvel::platform::wineprefix
