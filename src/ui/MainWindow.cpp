@@ -211,9 +211,10 @@ void Tfrmmain::FormShow(bool hidden) {
     CoolTrayIcon1_->show();
     Timer1_->start();
     if (!hidden) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centre();
         show();
+    } else {
+        hideToTray();
     }
 }
 
@@ -312,9 +313,25 @@ void Tfrmmain::showFromTray() {
     activateWindow();
 }
 
+void Tfrmmain::hideToTray() {
+    // Without a notification area a hidden window could only come back through a second start,
+    // so it is minimised instead.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        centre();
+        showMinimized();
+    }
+}
+
+void Tfrmmain::centre() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
 void Tfrmmain::BmpButton1Click() {
     // Minimising hides the window; only the tray icon stays.
-    hide();
+    hideToTray();
 }
 
 void Tfrmmain::BmpButton2Click() {
@@ -324,7 +341,7 @@ void Tfrmmain::BmpButton2Click() {
         close();
         return;
     }
-    hide();
+    hideToTray();
     if (decision.showBalloon) {
         const core::LanguageTable& lang = session_.language();
         showBalloon(uiText(lang, 10909, "Quorvel Utilities is still running"),

@@ -43,6 +43,10 @@ public:
     void FormShow(bool hidden);
     // Shows and raises the window, also from the tray (tray click, a second start).
     void showFromTray();
+    // Hides the window to the tray; minimises it instead when the desktop has no tray.
+    void hideToTray();
+    // Shown as a window, not hidden nor minimised.
+    bool shownNormally() const { return isVisible() && !isMinimized(); }
 
     PageIndex currentPage() const;
     HostedPage* page(PageIndex index) const { return pages_[static_cast<int>(index)]; }
@@ -100,6 +104,7 @@ private:
     void beginDrag(const QPoint& globalPos);
     void Timer1Timer();
     void showBalloon(const QString& title, const QString& text, int seconds);
+    void centre();
 
     AppSession& session_;
     Hooks hooks_;
