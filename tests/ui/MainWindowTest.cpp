@@ -252,3 +252,41 @@ TEST_F(MainWindowTest, ProgramWiringStartsAndStopsHousekeepingAndHostsThePages) 
 
 }  // namespace
 }  // namespace quorvel::ui
+
+namespace quorvel::ui {
+namespace {
+
+TEST_F(MainWindowTest, UpdateCheckRunsOnceAfterStartUnlessSwitchedOff) {
+    for (int setting : {-1, 0}) {
+        if (setting >= 0)
+            session().settings().writeInteger(RootKey::CurrentUser, keys::kSettings, "Checkupdates",
+                                              setting);
+        Tfrmmain::Hooks h = hooks();
+        int checks = 0;
+        h.startUpdateCheck = [&] { ++checks; };
+        Tfrmmain w(session(), std::move(h));
+        w.FormShow(true);
+        EXPECT_EQ(checks, 0) << "not before its timer";
+        if (setting < 0) {
+            EXPECT_TRUE(testing::SpinUntil([&] { return checks == 1; }));
+            EXPECT_EQ(session().settings().readInteger(RootKey::CurrentUser, keys::kSettings,
+                                                       "Checkupdates"),
+                      1);
+        } else {
+            QTest::qWait(1300);
+            EXPECT_EQ(checks, 0);
+        }
+        w.close();
+    }
+}
+
+TEST_F(MainWindowTest, PortableLabelOnlyInPortableMode) {
+    session().globals().IsPortable = true;
+    auto w = window();
+    w->FormShow(false);
+    EXPECT_TRUE(w->portableLabel()->isVisible());
+    EXPECT_EQ(w->portableLabel()->text(), QStringLiteral("Portable Version"));
+}
+
+}  // namespace
+}  // namespace quorvel::ui
