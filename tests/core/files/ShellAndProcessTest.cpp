@@ -30,22 +30,14 @@ TEST(ShellWrappers, ShortcutsAndFailuresReachTheCaller) {
     link.linkInfo =
         platform::LinkInfo{platform::LinkVolume{}, "C:\\Program Files\\App\\app.exe", {}, {}};
     link.arguments = "/s";
-    link.description = "The app";
-    link.workingDirectory = "C:\\Program Files\\App";
-    link.iconLocation = "C:\\Program Files\\App\\app.ico";
     link.iconIndex = 2;
-    link.hotKey = 0x0641;
     ASSERT_TRUE(shell.writeLink("C:\\links\\app.lnk", link));
 
     const auto info = ReadShellLink(shell, "C:\\links\\app.lnk");
     ASSERT_TRUE(info);
     EXPECT_EQ(info->targetPath, "C:\\Program Files\\App\\app.exe");
     EXPECT_EQ(info->arguments, "/s");
-    EXPECT_EQ(info->description, "The app");
-    EXPECT_EQ(info->workingDirectory, "C:\\Program Files\\App");
-    EXPECT_EQ(info->iconFile, "C:\\Program Files\\App\\app.ico");
     EXPECT_EQ(info->iconIndex, 2);
-    EXPECT_EQ(info->hotKey, 0x0641);
 
     // Damaged and missing shortcuts are errors for the caller, never a crash.
     EXPECT_FALSE(ReadShellLink(shell, "C:\\links\\broken.lnk"));
@@ -53,9 +45,7 @@ TEST(ShellWrappers, ShortcutsAndFailuresReachTheCaller) {
 
     // A file without a version resource: empty texts and version 0.
     EXPECT_EQ(ReadVersionString(shell, "C:\\links\\plain.txt", "FileVersion"), "");
-    EXPECT_EQ(DllVersion(shell, "C:\\links\\plain.txt"), 0U);
-    for (const auto& item : ReadVersionInfo(shell, "C:\\links\\missing.dll"))
-        EXPECT_EQ(item, "");
+    EXPECT_EQ(DllVersion(shell, "C:\\links\\missing.dll"), 0U);
 
     // A failed recycle-bin query reports -1 and leaves the count alone.
     RecycleBinTotals totals{5, 3};
@@ -97,11 +87,8 @@ TEST_F(FakeWine, RunsOnlyWineRunnableProgramsOfTheMachine) {
     b.file("C:\\Program Files\\App\\readme.txt", 10);
     BuiltContext c(b);
 
-    int pumped = 0;
-    EXPECT_EQ(RunAndWait(c.context(), "C:\\Program Files\\App\\app.exe /s \"two words\"", 1,
-                         [&] { ++pumped; }),
+    EXPECT_EQ(RunAndWait(c.context(), "C:\\Program Files\\App\\app.exe /s \"two words\"", 1, [] {}),
               7U);
-    (void)pumped;  // how often depends on how fast the stand-in ends
     const std::vector<std::string> expected{b.prefix().string(), "C:\\Program Files\\App\\app.exe",
                                             "/s", "two words"};
     EXPECT_EQ(calledWith(), expected);
@@ -111,14 +98,8 @@ TEST_F(FakeWine, RunsOnlyWineRunnableProgramsOfTheMachine) {
     EXPECT_EQ(RunAndWait(c.context(), "C:\\Program Files\\App\\missing.exe", 1), kRunFailed);
     EXPECT_EQ(RunAndWait(c.context(), "", 1), kRunFailed);
     EXPECT_FALSE(fs::exists(bin_.path() / "called"));
-}
-
-TEST_F(FakeWine, WithoutWineNothingRuns) {
-    MachineBuilder b;
-    b.file("C:\\app.exe", 10);
-    BuiltContext c(b);
-    setenv("PATH", "/nonexistent", 1);
-    EXPECT_EQ(RunAndWait(c.context(), "C:\\app.exe", 1), kRunFailed);
+    setenv("PATH", "/nonexistent", 1);  // without wine nothing runs
+    EXPECT_EQ(RunAndWait(c.context(), "C:\\Program Files\\App\\app.exe", 1), kRunFailed);
 }
 
 TEST(CommandLines, SplitLikeWindows) {

