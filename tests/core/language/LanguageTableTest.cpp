@@ -27,106 +27,72 @@ void writeFile(const std::filesystem::path& file, std::string_view text) {
     out << text;
 }
 
-TEST(LanguageTableTest, SubstitutesSecondArgumentBeforeFirst) {
-    auto table = tableOf({}, {"1=Found %s items in %s2", "2=%s2%s%s2", "3=%s2 then %s", "4=100%"});
-    EXPECT_EQ(table->LangText(1, "12", "C:"), "Found 12 items in C:");
-    EXPECT_EQ(table->LangText(2, "a", "b"), "bab");
-    EXPECT_EQ(table->LangText(3, "x"), "then x");  // empty second, leading blank removed
-    EXPECT_EQ(table->LangText(4, "x"), "100%");
+TEST(LanguageTableTest, SubstitutionAmpersandsBlanksAndEnglishFallback) {
+    auto table = tableOf({"10617=Keine Probleme", "10619=", "Description=Deutsch", "13=first",
+                          "13=second", "013=padded", "[Language]", "12"},
+                         {"1=Found %s items in %s2", "2=%s2%s%s2", "3=%s2 then %s", "4=100%",
+                          "5=%s in %s2", "6=Tom & Jerry", "7=Open %s", "8=&&",
+                          "9=  \t\x01 text \x02 end", "10=%s", "11=   ", "10617=No problems",
+                          "10618=1 problem", "10619=%s problems", "12=english", "0=zero"});
+    struct Row {
+        int id;
+        const char *first, *second, *expected;
+    };
+    const Row rows[] = {
+        {1, "12", "C:", "Found 12 items in C:"},  // the second argument goes in first
+        {2, "a", "b", "bab"},
+        {3, "x", "", "then x"},  // empty second, leading blank removed
+        {4, "x", "", "100%"},
+        {5, "50%s2", "C:\\%s\\x", "50%s2 in C:\\%s\\x"},  // arguments are never searched
+        {6, "", "", "Tom && Jerry"},                      // ampersands doubled, also in arguments
+        {7, "R&D", "", "Open R&&D"},
+        {8, "", "", "&&&&"},
+        {9, "", "", "text \x02 end"},  // leading blanks and control characters go
+        {10, "  \r\n padded", "", "padded"},
+        {11, "", "", ""},
+        {10617, "", "", "Keine Probleme"},  // missing or empty: the English text
+        {10618, "", "", "1 problem"},
+        {10619, "3", "", "3 problems"},
+        {10620, "", "", ""},
+        {-1, "", "", ""},
+        {13, "", "", "first"},  // the first line with an id wins; "013" and a bare "12" never
+        {12, "", "", "english"},
+        {0, "", "", "zero"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(table->LangText(r.id, r.first, r.second), r.expected) << r.id;
 }
 
-TEST(LanguageTableTest, ArgumentsAreNeverSearchedForPlaceholders) {
-    auto table = tableOf({}, {"1=%s in %s2"});
-    // A path or value name that itself holds "%s" or "%s2" comes through unchanged.
-    EXPECT_EQ(table->LangText(1, "50%s2", "C:\\%s\\x"), "50%s2 in C:\\%s\\x");
-}
-
-TEST(LanguageTableTest, DoublesAmpersandsAlsoInArguments) {
-    auto table = tableOf({}, {"1=Tom & Jerry", "2=Open %s", "3=&&"});
-    EXPECT_EQ(table->LangText(1), "Tom && Jerry");
-    EXPECT_EQ(table->LangText(2, "R&D"), "Open R&&D");
-    EXPECT_EQ(table->LangText(3), "&&&&");
-}
-
-TEST(LanguageTableTest, RemovesLeadingBlanksAndControlCharacters) {
-    auto table = tableOf({}, {"1=  \t\x01 text \x02 end", "2=%s", "3=   "});
-    EXPECT_EQ(table->LangText(1), "text \x02 end");
-    EXPECT_EQ(table->LangText(2, "  \r\n padded"), "padded");
-    EXPECT_EQ(table->LangText(3), "");
-}
-
-TEST(LanguageTableTest, FallsBackToEnglishWhenMissingOrEmpty) {
-    auto table = tableOf({"10617=Keine Probleme", "10619=", "Description=Deutsch"},
-                         {"10617=No problems", "10618=1 problem", "10619=%s problems"});
-    EXPECT_EQ(table->LangText(10617), "Keine Probleme");
-    EXPECT_EQ(table->LangText(10618), "1 problem");
-    EXPECT_EQ(table->LangText(10619, "3"), "3 problems");
-    EXPECT_EQ(table->LangText(10620), "");
-    EXPECT_EQ(table->LangText(-1), "");
-}
-
-TEST(LanguageTableTest, FirstLineWithAnIdWinsAndOtherLinesNeverMatch) {
-    auto table = tableOf({"5=first", "5=second", "05=padded", "[Language]", "6"},
-                         {"6=english six", "0=zero"});
-    EXPECT_EQ(table->LangText(5), "first");
-    EXPECT_EQ(table->LangText(6), "english six");  // the bare line "6" has no "="
-    EXPECT_EQ(table->LangText(0), "zero");
-}
-
-TEST(LanguageTableTest, LoadsFilesWithNormalisation) {
-    testing::TempDir dir;
-    writeFile(dir.path() / "languages" / "english.lng",
-              "[Language]\r\nDescription=English\r\n10617=No problems found\r\n"
-              "10618=One problem found\r\n");
-    writeFile(dir.path() / "languages" / "german.lng",
-              "[Language]\nDescription=Deutsch\n10617 =  Keine Probleme gefunden   \n");
-    LanguageTable table;
-    table.load(dir.path(), "german.lng");
-    EXPECT_EQ(table.LangText(10617), "Keine Probleme gefunden");
-    EXPECT_EQ(table.LangText(10618), "One problem found");
-    EXPECT_EQ(table.lists()->selected.at(2), "10617=  Keine Probleme gefunden");
-}
-
-TEST(LanguageTableTest, MissingFilesLeaveEmptyListsAndReloadReplacesOldTexts) {
+TEST(LanguageTableTest, LoadsFilesByNameWithoutCaseAndFallsBack) {
     testing::TempDir dir;
     LanguageTable table;
     table.load(dir.path(), "german.lng");  // no languages folder at all
     EXPECT_TRUE(table.lists()->english.empty());
-    EXPECT_EQ(table.LangText(1), "");
 
-    writeFile(dir.path() / "languages" / "english.lng", "1=one\n");
-    table.load(dir.path(), "missing.lng");
-    EXPECT_EQ(table.LangText(1), "one");
-    EXPECT_TRUE(table.lists()->selected.empty());
-
-    std::filesystem::remove(dir.path() / "languages" / "english.lng");
-    table.load(dir.path(), "english.lng");
-    EXPECT_EQ(table.LangText(1), "");  // nothing of the earlier load survives
-}
-
-TEST(LanguageTableTest, FileNamesCompareWithoutCase) {
-    testing::TempDir dir;
-    writeFile(dir.path() / "languages" / "English.LNG", "1=english\n");
-    writeFile(dir.path() / "languages" / "german.lng", "1=deutsch\n2=zwei\n");
-    writeFile(dir.path() / "languages" / "GERMAN.lng.bak", "2=backup\n");
-    LanguageTable table;
+    const auto languages = dir.path() / "languages";
+    writeFile(languages / "English.LNG", "1=english\r\n2=two\r\n");
+    writeFile(languages / "german.lng", "[Language]\n1 =  deutsch   \n");
+    writeFile(languages / "GERMAN.lng.bak", "2=backup\n");
     table.load(dir.path(), "German.lng");
     EXPECT_EQ(table.LangText(1), "deutsch");
-    EXPECT_EQ(table.LangText(2), "zwei");
+    EXPECT_EQ(table.LangText(2), "two");
+    EXPECT_EQ(table.lists()->selected.at(1), "1=  deutsch");
     table.load(dir.path(), "french.lng");
     EXPECT_EQ(table.LangText(1), "english");
-}
+    EXPECT_TRUE(table.lists()->selected.empty());
 
-TEST(LanguageTableTest, FileNamesWithFolderPartsAreNotFollowed) {
-    testing::TempDir dir;
-    writeFile(dir.path() / "languages" / "english.lng", "1=english\n");
+    // Names with folder parts are not followed.
     writeFile(dir.path() / "secret.lng", "1=outside\n");
-    writeFile(dir.path() / "languages" / "sub" / "x.lng", "1=nested\n");
+    writeFile(languages / "sub" / "x.lng", "1=nested\n");
     for (const char* name : {"../secret.lng", "..\\secret.lng", "sub/x.lng", "", "..", "C:x"}) {
-        LanguageTable table;
         table.load(dir.path(), name);
         EXPECT_EQ(table.LangText(1), "english") << name;
     }
+
+    // A reload keeps nothing of the earlier one.
+    std::filesystem::remove(languages / "English.LNG");
+    table.load(dir.path(), "English.LNG");
+    EXPECT_EQ(table.LangText(1), "");
 }
 
 TEST(LanguageTableTest, ReadersNeverSeeAMixOfTwoLoads) {
