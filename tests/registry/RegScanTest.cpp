@@ -117,14 +117,6 @@ TEST_F(RegScanThread, StopDuringTheMachineWalkKeepsEarlierFindings) {
     EXPECT_TRUE(scanner_->finished());
 }
 
-TEST_F(RegScanThread, LongStatusTextsKeepTheirTail) {
-    core::StatusSink status(12);
-    scan(status, registry::TGlobalReg{});
-    const auto shown = status.snapshot().text;
-    EXPECT_EQ(shown.size(), 13u);  // ".." and the last 11 characters
-    EXPECT_TRUE(shown.starts_with("..")) << shown;
-}
-
 TEST_F(RegScanThread, DestroyingARunningScanStopsIt) {
     auto& ctx = context();
     core::StatusSink status;

@@ -41,14 +41,13 @@ protected:
     std::string machine() const { return "--machine '" + builder.prefix().string() + "' "; }
 };
 
-TEST_F(ScanCommand, ListsFindingsAndTotal) {
+TEST_F(ScanCommand, ListsFindingsAsTextAndJsonAndRefusesAMissingMachine) {
     const Outcome text = Quorvel(machine() + "scan registry");
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\n"
                             "    Value:   Agent\n"),
               std::string::npos)
         << text.out;
-    EXPECT_NE(text.out.find("Startup program \"Agent\" not found"), std::string::npos);
     EXPECT_NE(text.out.find("registry problems found.\n"), std::string::npos);
 
     const Outcome json = Quorvel(machine() + "scan registry --json");
@@ -60,9 +59,7 @@ TEST_F(ScanCommand, ListsFindingsAndTotal) {
         std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("\"kind\": 2"), std::string::npos);
-}
 
-TEST_F(ScanCommand, MissingMachineIsAnError) {
     const Outcome missing =
         Quorvel("--machine '" + (builder.prefix() / "nothing").string() + "' scan registry");
     EXPECT_NE(missing.exitCode, 0);

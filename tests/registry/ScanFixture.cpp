@@ -50,6 +50,13 @@ std::vector<registry::TRegData> ScanFixture::at(const registry::RegFindings& fin
     return matching;
 }
 
+registry::TRegData ScanFixture::one(const registry::RegFindings& findings,
+                                    std::string_view keyPath) {
+    auto matching = at(findings, keyPath);
+    EXPECT_EQ(matching.size(), 1u) << keyPath;
+    return matching.empty() ? registry::TRegData{} : matching.front();
+}
+
 std::string Describe(const registry::RegFindings& findings) {
     std::string out;
     for (const auto& f : findings) {

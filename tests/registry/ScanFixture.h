@@ -51,6 +51,8 @@ protected:
     // The findings with the given key path (letter case ignored, as in the registry).
     static std::vector<registry::TRegData> at(const registry::RegFindings& findings,
                                               std::string_view keyPath);
+    // The one finding with the given key path; a test failure when there is not exactly one.
+    static registry::TRegData one(const registry::RegFindings& findings, std::string_view keyPath);
 
 public:
     // The folder of the test executable, beside languages/ and data/.
