@@ -124,7 +124,7 @@ TEST(IniFileDamaged, JunkNeverFailsAndKeepsWhatItCan) {
     EXPECT_EQ(IniFile::parse(bom).serialize(), bom);
 }
 
-TEST(IniFileFiles, HostFileRoundTripAndWriteThrough) {
+TEST(IniFileFiles, HostFileWriteThroughAndNoOverwriteOfTheUnreadable) {
     TempDir dir;
     const auto path = dir.path() / "index.ini";
     ProfileFile index(path);
@@ -142,10 +142,8 @@ TEST(IniFileFiles, HostFileRoundTripAndWriteThrough) {
     ASSERT_TRUE(index.eraseSection("46000.5"));
     EXPECT_TRUE(index.sectionNames().empty());
     EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path(), path);  // no temp left
-}
 
-TEST(IniFileFiles, UnreadableFileIsNotOverwritten) {
-    TempDir dir;
+    // An unreadable file is not overwritten.
     std::filesystem::create_directory(dir.path() / "settings.ini");  // a folder, not a file
     ProfileFile ini(dir.path() / "settings.ini");
     EXPECT_FALSE(ini.writeString("s", "k", "v"));

@@ -146,7 +146,7 @@ TEST_F(LanguageAndSkin, MissingValuesGetTheDefaultsValidOnesAreKept) {
 }
 
 TEST_F(LanguageAndSkin, InvalidChoicesAreRewritten) {
-    for (const char* bad : {"", "french.lng", "..\\languages\\german.lng", "../german.lng"}) {
+    for (const char* bad : {"", "french.lng", "..\\languages\\german.lng"}) {
         set("Language", bad);
         set("Skin", (program.path() / "skins" / "Gone" / "skin.ini").string());
         LoadLanguageAndSkin(machine->registry(), globals, language);
