@@ -102,6 +102,7 @@ MachineBuilder::MachineBuilder() : prefix_(temp_.path() / "prefix") {
     writeText(prefix_ / "system.reg", defaultSystemHive());
     writeText(prefix_ / "user.reg", defaultUserHive());
     writeText(prefix_ / "userdef.reg", defaultUserDefaultHive());
+    ownRecycleBin();
 }
 
 MachineBuilder::~MachineBuilder() = default;
@@ -188,6 +189,11 @@ MachineBuilder& MachineBuilder::lastWrite(std::string_view windowsPath, platform
 MachineBuilder& MachineBuilder::ownRecycleBin() {
     fs::create_directories(prefix_ / "quorvel-trash" / "files");
     fs::create_directories(prefix_ / "quorvel-trash" / "info");
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::sharedRecycleBin() {
+    fs::remove_all(prefix_ / "quorvel-trash");
     return *this;
 }
 

@@ -67,9 +67,12 @@ public:
     // Drive letter -> host folder, with its type recorded where Wine keeps it.
     MachineBuilder& drive(char letter, const std::filesystem::path& hostFolder,
                           platform::DriveType type = platform::DriveType::Fixed);
-    // Gives the machine its own empty recycle bin (quorvel-trash/), so that emptying the bin
-    // never reaches the user's trash; without it the shell uses the freedesktop Trash.
+    // Every built machine has its own empty recycle bin (quorvel-trash/), so that emptying the
+    // bin never reaches the user's trash. ownRecycleBin() makes it again after
+    // sharedRecycleBin() removed it; sharedRecycleBin() makes the shell use the freedesktop Trash
+    // (tests that call it must point HOME and XDG_DATA_HOME at a temporary folder).
     MachineBuilder& ownRecycleBin();
+    MachineBuilder& sharedRecycleBin();
     // Another process locks the file until the returned object is gone.
     [[nodiscard]] HeldLock lock(std::string_view windowsPath);
 

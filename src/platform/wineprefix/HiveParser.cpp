@@ -243,9 +243,10 @@ HiveValue& valueSlot(std::vector<HiveValue>& values, bool& sorted, std::string&&
         HiveValue& last = values.back();
         const int c = compareNames(last.name, name);
         if (c == 0) return last;
-        if (c > 0) {
+        // Once the file's order was broken, a name after the last one may still stand earlier.
+        if (c > 0 || !sorted) {
             if (const auto i = findValue(values, sorted, name)) return values[*i];
-            sorted = false;
+            if (c > 0) sorted = false;
         }
     }
     if (values.empty()) values.reserve(4);
@@ -416,9 +417,11 @@ private:
             HiveKey& last = *parent.subkeys.back();
             const int c = compareNames(last.name, name);
             if (c == 0) return last;
-            if (c > 0) {
+            // Once the file's order was broken, a name after the last one may still stand
+            // earlier: look it up before adding a second key of the same name.
+            if (c > 0 || !parent.subkeysSorted) {
                 if (const auto i = parent.findSubkey(name)) return *parent.subkeys[*i];
-                parent.subkeysSorted = false;  // keep the file's order
+                if (c > 0) parent.subkeysSorted = false;  // keep the file's order
             }
         }
         auto key = std::make_shared<HiveKey>();

@@ -225,6 +225,33 @@ TEST(HiveFormat, ValuesReadOnFirstUseMatchTheFile) {
     EXPECT_EQ(find(*hive, {"b"})->value("bad"), nullptr);
 }
 
+TEST(HiveFormat, NamesMetAgainAfterTheOrderBrokeAreNotDuplicated) {
+    // A hand-edited hive: Software comes back after Alpha, a value name after a smaller one.
+    const std::string text = kHeader +
+                             "\n[Software\\\\A] 1700000000\n"
+                             "\"b\"=dword:1\n"
+                             "\"a\"=dword:2\n"
+                             "\"c\"=dword:3\n"
+                             "\"b\"=dword:4\n"
+                             "\n[Alpha] 1700000000\n"
+                             "\n[Software\\\\B] 1700000000\n"
+                             "\n[software\\\\a] 1700000000\n"
+                             "\"d\"=dword:5\n";
+    const auto hive = parse(text);
+    EXPECT_FALSE(hive->problem);
+    ASSERT_EQ(hive->root->subkeys.size(), 2u);
+    const HiveKey* software = find(*hive, {"Software"});
+    ASSERT_NE(software, nullptr);
+    EXPECT_EQ(software->subkeys.size(), 2u);
+    const HiveKey* a = find(*hive, {"Software", "A"});
+    ASSERT_NE(a, nullptr);
+    std::vector<std::string> names;
+    for (const HiveValue& v : a->values())
+        names.push_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"b", "a", "c", "d"}));
+    EXPECT_EQ(a->value("b")->value, RegValue::dword(4));
+}
+
 TEST(HiveFormat, UntouchedKeysReadTheirValuesAfterASave) {
     auto hive = parse(kWineText);
     const auto fresh = parse(kWineText);

@@ -145,6 +145,7 @@ TEST_F(WineShellRecycleBinTest, EmptyingADriveLeavesTheOthersAndEmptyingAllLeave
 }
 
 TEST_F(WineShellRecycleBinTest, TheMachinesOwnFolderWinsOverTheUsersTrash) {
+    builder_.sharedRecycleBin();
     TempDir home;
     ScopedEnv xdg("XDG_DATA_HOME", (home.path() / "data").string());
     ScopedEnv homeVar("HOME", home.path().string());
