@@ -93,20 +93,35 @@ TEST(FolderWalks, ALinkGivenAsTheFolderIsLeftAlone) {
     EXPECT_TRUE(files.exists("C:\\users\\tester\\Temp\\linked"));
 }
 
-TEST(FolderWalks, DeleteFolderTreeRemovesEverythingButSystemFiles) {
+TEST(FolderWalks, PlainWalksKeepSystemFilesAndMaskedOnesDescendOnlyIntoMatches) {
     MachineBuilder b;
-    b.file("C:\\t\\a.txt", 1).file("C:\\t\\s1\\b.txt", 1).file("C:\\t\\s1\\s2\\c.txt", 1);
-    b.folder("C:\\t\\empty");
+    b.file("C:\\t\\a.txt", 1).file("C:\\t\\s1\\s2\\c.txt", 1).folder("C:\\t\\empty");
     b.file("C:\\u\\keep.sys", 1).attributes("C:\\u\\keep.sys", platform::fileattr::System);
     b.file("C:\\u\\x\\gone.txt", 1);
+    b.file("C:\\m\\a.tmp", 1).file("C:\\m\\b.txt", 1);
+    b.file("C:\\m\\x.tmp\\in.tmp", 1).file("C:\\m\\x.tmp\\in.txt", 1);
+    b.file("C:\\m\\plain\\in.tmp", 1);
+    b.file("C:\\m\\s.tmp", 1).attributes("C:\\m\\s.tmp", platform::fileattr::System);
     BuiltContext c(b);
     auto& files = c.machine().fileSystem();
     EXPECT_TRUE(DeleteFolderTree(files, "C:\\t\\"));
     EXPECT_FALSE(files.exists("C:\\t"));
-    EXPECT_FALSE(DeleteFolderTree(files, "C:\\u"));
+    EXPECT_FALSE(DeleteFolderTree(files, "C:\\u"));  // a system file stays, so does its folder
     EXPECT_TRUE(files.exists("C:\\u\\keep.sys"));
     EXPECT_FALSE(files.exists("C:\\u\\x"));
     EXPECT_FALSE(DeleteFolderTree(files, ""));
+
+    EXPECT_TRUE(DeleteFilesByMask(files, "C:\\m", "*.tmp", false));
+    EXPECT_FALSE(files.exists("C:\\m\\a.tmp"));
+    EXPECT_TRUE(files.exists("C:\\m\\b.txt"));
+    EXPECT_TRUE(files.exists("C:\\m\\s.tmp"));
+    EXPECT_TRUE(files.exists("C:\\m\\x.tmp\\in.tmp"));  // not recursive
+    DeleteFilesByMask(files, "C:\\m\\", "*.tmp", true);
+    EXPECT_FALSE(files.exists("C:\\m\\x.tmp\\in.tmp"));
+    EXPECT_TRUE(files.exists("C:\\m\\x.tmp\\in.txt"));
+    EXPECT_TRUE(files.exists("C:\\m\\plain\\in.tmp"));  // "plain" does not match the mask
+    // Nothing left to delete: no deletion, so no success.
+    EXPECT_FALSE(DeleteFilesByMask(files, "C:\\m", "*.tmp", true));
 }
 
 TEST(FolderWalks, DeleteFolderTreeSafeKeepsRecentInUseSystemAndProtected) {
@@ -137,29 +152,6 @@ TEST(FolderWalks, DeleteFolderTreeSafeKeepsRecentInUseSystemAndProtected) {
     lock.release();
     DeleteFolderTreeSafe(c.context(), t);
     EXPECT_FALSE(files.exists(t + "busy.tmp"));
-}
-
-TEST(FolderWalks, DeleteFilesByMaskDescendsOnlyIntoMatchingFolders) {
-    MachineBuilder b;
-    b.file("C:\\m\\a.tmp", 1).file("C:\\m\\b.txt", 1);
-    b.file("C:\\m\\x.tmp\\in.tmp", 1).file("C:\\m\\x.tmp\\in.txt", 1);
-    b.file("C:\\m\\plain\\in.tmp", 1);
-    b.file("C:\\m\\s.tmp", 1).attributes("C:\\m\\s.tmp", platform::fileattr::System);
-    BuiltContext c(b);
-    auto& files = c.machine().fileSystem();
-
-    EXPECT_TRUE(DeleteFilesByMask(files, "C:\\m", "*.tmp", false));
-    EXPECT_FALSE(files.exists("C:\\m\\a.tmp"));
-    EXPECT_TRUE(files.exists("C:\\m\\b.txt"));
-    EXPECT_TRUE(files.exists("C:\\m\\s.tmp"));
-    EXPECT_TRUE(files.exists("C:\\m\\x.tmp\\in.tmp"));  // not recursive
-
-    DeleteFilesByMask(files, "C:\\m\\", "*.tmp", true);
-    EXPECT_FALSE(files.exists("C:\\m\\x.tmp\\in.tmp"));
-    EXPECT_TRUE(files.exists("C:\\m\\x.tmp\\in.txt"));
-    EXPECT_TRUE(files.exists("C:\\m\\plain\\in.tmp"));  // "plain" does not match the mask
-    // Nothing left to delete: no deletion, so no success.
-    EXPECT_FALSE(DeleteFilesByMask(files, "C:\\m", "*.tmp", true));
 }
 
 TEST(KeepRules, TwoDayBoundaryAndTheOtherReasons) {

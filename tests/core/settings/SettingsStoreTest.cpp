@@ -13,27 +13,7 @@ using quorvel::testing::MachineBuilder;
 
 constexpr RootKey HKCU = RootKey::CurrentUser;
 
-TEST(SettingsStore, ValuesRoundTripWithTheirRegistryTypes) {
-    MachineBuilder b;
-    auto m = b.build();
-    SettingsStore store(m->registry());
-    const std::string_view key = "\\Software\\Test\\Values";
-
-    ASSERT_TRUE(store.writeString(HKCU, key, "Text", "hello"));
-    ASSERT_TRUE(store.writeInteger(HKCU, key, "Number", -7));
-    ASSERT_TRUE(store.writeBool(HKCU, key, "Flag", true));
-    ASSERT_TRUE(store.writeBool(HKCU, key, "Off", false));
-    EXPECT_EQ(store.readInteger(HKCU, key, "Number"), -7);
-
-    // Booleans and integers are DWORDs; a boolean is stored as exactly 0 or 1.
-    auto raw = m->registry().openKey(HKCU, key);
-    ASSERT_TRUE(raw);
-    EXPECT_EQ((*raw)->value("Flag"), RegValue::dword(1));
-    EXPECT_EQ((*raw)->value("Off"), RegValue::dword(0));
-    EXPECT_EQ((*raw)->value("Number"), RegValue::dword(0xFFFFFFF9U));
-}
-
-TEST(SettingsStore, ReadRulesForForeignValues) {
+TEST(SettingsStore, ValueTypesForeignValuesAndDefaults) {
     MachineBuilder b;
     b.value("HKCU\\Software\\Test", "Seven", RegValue::dword(7));
     b.value("HKCU\\Software\\Test", "TextFive", RegValue::string("5"));
@@ -42,35 +22,38 @@ TEST(SettingsStore, ReadRulesForForeignValues) {
     b.value("HKCU\\Software\\Test", "Short", RegValue::binary({1, 2}));
     auto m = b.build();
     SettingsStore store(m->registry());
-    // Any non-zero DWORD reads as true.
-    EXPECT_EQ(store.readBool(HKCU, "\\Software\\Test", "Seven"), true);
-    // A value of another type is no integer; a string is read unexpanded.
-    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Test", "TextFive"), std::nullopt);
-    EXPECT_EQ(store.readString(HKCU, "\\Software\\Test", "Seven"), std::nullopt);
-    EXPECT_EQ(store.readString(HKCU, "\\Software\\Test", "Expand"), "%TEMP%\\x");
-    EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Test", "Short"), std::nullopt);
+    const std::string_view key = "\\Software\\Test";
+
+    // Booleans and integers are DWORDs; a boolean is stored as exactly 0 or 1.
+    ASSERT_TRUE(store.writeInteger(HKCU, key, "Number", -7));
+    ASSERT_TRUE(store.writeBool(HKCU, key, "Flag", true));
+    EXPECT_EQ(store.readInteger(HKCU, key, "Number"), -7);
+    auto raw = m->registry().openKey(HKCU, key);
+    ASSERT_TRUE(raw);
+    EXPECT_EQ((*raw)->value("Flag"), RegValue::dword(1));
+    EXPECT_EQ((*raw)->value("Number"), RegValue::dword(0xFFFFFFF9U));
+
+    // Any non-zero DWORD is true; a value of another type is no integer; strings stay unexpanded.
+    EXPECT_EQ(store.readBool(HKCU, key, "Seven"), true);
+    EXPECT_EQ(store.readInteger(HKCU, key, "TextFive"), std::nullopt);
+    EXPECT_EQ(store.readString(HKCU, key, "Seven"), std::nullopt);
+    EXPECT_EQ(store.readString(HKCU, key, "Expand"), "%TEMP%\\x");
+    EXPECT_EQ(store.readInteger(HKCU, key, "Short"), std::nullopt);
     // Reading never creates.
     EXPECT_EQ(store.readInteger(HKCU, "\\Software\\Missing", "Seven"), std::nullopt);
     EXPECT_FALSE(store.keyExists(HKCU, "\\Software\\Missing"));
-}
 
-TEST(SettingsStore, DefaultsAreWrittenOnlyWhenMissing) {
-    MachineBuilder b;
-    b.value("HKCU\\Software\\Test", "Kept", RegValue::dword(5));
-    b.value("HKCU\\Software\\Test", "WrongType", RegValue::string("abc"));
-    auto m = b.build();
-    auto key = SettingsKey::open(m->registry(), HKCU, "\\Software\\Test", false);
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->integerWithDefault("Kept", 60), 5);
-    EXPECT_EQ(key->integerWithDefault("New", 60), 60);
-    EXPECT_EQ(key->readInteger("New"), 60);
-    // A value of another type is neither overwritten nor used.
-    EXPECT_EQ(key->integerWithDefault("WrongType", 1), 1);
-    EXPECT_EQ(key->readString("WrongType"), "abc");
-    EXPECT_EQ(key->boolWithDefault("NewFlag", true), true);
-    EXPECT_EQ(key->readInteger("NewFlag"), 1);
-    EXPECT_EQ(key->stringWithDefault("NewText", "x"), "x");
-    EXPECT_EQ(key->stringWithDefault("NewText", "y"), "x");
+    // Defaults are written only when missing; a value of another type is neither used nor
+    // overwritten.
+    auto settings = SettingsKey::open(m->registry(), HKCU, key, false);
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->integerWithDefault("Seven", 60), 7);
+    EXPECT_EQ(settings->integerWithDefault("New", 60), 60);
+    EXPECT_EQ(settings->readInteger("New"), 60);
+    EXPECT_EQ(settings->integerWithDefault("TextFive", 1), 1);
+    EXPECT_EQ(settings->readString("TextFive"), "5");
+    EXPECT_EQ(settings->stringWithDefault("NewText", "x"), "x");
+    EXPECT_EQ(settings->stringWithDefault("NewText", "y"), "x");
 }
 
 TEST(SettingsStore, DeleteTreeTakesTheKeyAndItsSubtreeOnly) {
