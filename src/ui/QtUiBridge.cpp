@@ -33,15 +33,23 @@ void QtUiBridge::post(std::function<void()> fn) {
 void QtUiBridge::pumpUntil(const std::function<bool()>& done) {
     if (done()) return;
     ++pumpDepth_;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(kPollMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    poll.start();
-    // Queued calls run inside this loop; the poll catches a condition that changed without one.
-    loop.exec();
+    // A loop may also end because the application was told to quit; the wait goes on until
+    // done(), so a worker is never left running behind a caller that believes it ended.
+    while (!done()) {
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(kPollMs);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done()) loop.quit();
+        });
+        poll.start();
+        // Queued calls run inside this loop; the poll catches a condition that changed without
+        // one.
+        loop.exec();
+        // Once the application was told to quit, new loops end at once: serve the events here.
+        if (!done())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
     --pumpDepth_;
 }
 

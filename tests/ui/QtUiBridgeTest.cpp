@@ -1,6 +1,7 @@
 #include "ui/QtUiBridge.h"
 
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <thread>
 
@@ -53,6 +54,22 @@ TEST(QtUiBridgeTest, ConditionChangedWithoutAnEventStillEndsTheWait) {
     bridge.pumpUntil([&] { return flag.load(); });
     setter.join();
     EXPECT_TRUE(flag.load());
+}
+
+TEST(QtUiBridgeTest, QuitDuringTheWaitDoesNotEndItEarly) {
+    QtUiBridge bridge;
+    std::atomic<bool> done{false};
+    bridge.post([] { QCoreApplication::exit(0); });
+    std::thread worker([&] {
+        bridge.sync([] {});  // needs the UI thread to keep pumping after the quit
+        done = true;
+    });
+    bridge.pumpUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_TRUE(done.load());
+    // The quit is pending for the thread's loops until the application loop has run once.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
 }
 
 }  // namespace
