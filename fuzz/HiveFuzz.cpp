@@ -1,0 +1,49 @@
+// Parses arbitrary bytes as a Wine hive, reads every key's values, and writes it back both ways.
+// A hive read without problems must read back to the same text when written with its own text,
+// and the regenerated text must parse without problems.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/wineprefix/Hive.h"
+
+namespace {
+
+using quorvel::platform::FileTime;
+using quorvel::platform::wineprefix::Hive;
+using quorvel::platform::wineprefix::HiveKey;
+
+std::shared_ptr<Hive> parsed(std::string text) {
+    auto hive = std::make_shared<Hive>();
+    hive->file = "fuzz.reg";
+    hive->relativeTo = "REGISTRY\\Machine";
+    hive->root = std::make_shared<HiveKey>();
+    hive->root->name = "Machine";
+    hive->hasSource = true;
+    quorvel::platform::wineprefix::parseHive(*hive, std::move(text), FileTime::fromUnix(1700000000));
+    return hive;
+}
+
+void readAll(const HiveKey& key) {
+    for (const auto& value : key.values()) (void)value.value.data.size();
+    for (const auto& sub : key.subkeys) readAll(*sub);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using quorvel::platform::wineprefix::HiveWriteMode;
+    using quorvel::platform::wineprefix::writeHive;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const auto hive = parsed(text);
+    readAll(*hive->root);
+    const auto kept = writeHive(*hive, HiveWriteMode::KeepText);
+    if (!hive->problem && kept.text != text) std::abort();
+    const auto regenerated = writeHive(*hive, HiveWriteMode::Regenerate);
+    const auto again = parsed(regenerated.text);
+    if (again->problem) std::abort();
+    readAll(*again->root);
+    return 0;
+}
