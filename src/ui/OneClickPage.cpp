@@ -139,8 +139,6 @@ void Tfrmoneclick::retranslate() {
         rows_[i].title->setText(uiText(lang, kTexts[i].title, kTexts[i].englishTitle));
         rows_[i].description->setText(
             uiText(lang, kTexts[i].description, kTexts[i].englishDescription));
-        rows_[i].details->setText(QStringLiteral("<a href=\"details\">%1</a>")
-                                      .arg(uiText(lang, 10615, "Show Details").toHtmlEscaped()));
     }
     btnstart_->setText(startTag_ == 2 ? uiText(lang, 10627, "Repair Problems")
                                       : uiText(lang, 10616, "Scan"));
@@ -160,7 +158,8 @@ void Tfrmoneclick::applySkin() {
     normal_ = skin.color("text", palette().color(QPalette::WindowText));
     highlight_ = skin.color("found", QColor(0xc0, 0x39, 0x2b));
     const QColor description = skin.color("description", QColor(0x6b, 0x77, 0x85));
-    const QColor link = skin.color("link", QColor(0x0b, 0x5c, 0xb5));
+    link_ = skin.color("link", QColor(0x0b, 0x5c, 0xb5));
+    const QColor link = link_;
     auto paint = [](QWidget* w, const QColor& c) {
         QPalette p = w->palette();
         p.setColor(QPalette::WindowText, c);
@@ -174,6 +173,11 @@ void Tfrmoneclick::applySkin() {
         paint(rows_[i].cb, normal_);
         paint(rows_[i].description, description);
         paint(rows_[i].details, link);
+        // Rich-text links take their colour from the markup, not from the label's palette.
+        rows_[i].details->setText(
+            QStringLiteral("<a href=\"details\" style=\"color:%1\">%2</a>")
+                .arg(link_.name(),
+                     uiText(session_.language(), 10615, "Show Details").toHtmlEscaped()));
         rows_[i].marker->setPixmap(marker);
         colourResult(i);
     }

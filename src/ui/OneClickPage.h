@@ -136,6 +136,7 @@ private:
     std::uint64_t shownGeneration_ = 0;
     QColor normal_;
     QColor highlight_;
+    QColor link_{0x0b, 0x5c, 0xb5};
     std::unique_ptr<OneClickPageEngine> engine_;  // last: it goes first
 };
 

@@ -1,6 +1,4 @@
 // Drives the built quorvel executable over a fresh copy of the bundled demo machine.
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/wineprefix/MachineSelection.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace quorvel::testing {
@@ -17,27 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& arg) {
-    std::string q = "'";
-    for (const char c : arg)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
+using CliRun = ProgramRun;
 std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return ReadWholeFile(p);
 }
-
 fs::path binDir() {
-    const char* dir = std::getenv("QUORVEL_BIN_DIR");
-    return dir ? fs::path(dir) : fs::path(".");
+    return BinDir();
 }
 
 // A number field of the first object after `after` in a JSON text ("" when missing).
@@ -69,19 +53,9 @@ protected:
     }
 
     CliRun quorvel(const std::vector<std::string>& args) {
-        std::string command =
-            quote((binDir() / "quorvel").string()) + " --machine " + quote(machine.string());
-        for (const auto& a : args)
-            command += ' ' + quote(a);
-        const fs::path out = temp.path() / "out";
-        const fs::path err = temp.path() / "err";
-        command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
-        return r;
+        std::vector<std::string> all{"--machine", machine.string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProgram(binDir() / "quorvel", all);
     }
 
     // Both registry roots of the machine as export files, without the program's own settings
@@ -169,14 +143,12 @@ TEST_F(OneClickCli, UnattendedPassFollowsTheStoredScanfix) {
     EXPECT_EQ(field(quorvel({"oneclick", "--categories", "registry", "--json"}).out, "count"), "0");
 
     // carerunner does the same pass: nothing is left, so nothing is repaired.
-    const std::string command = quote((binDir() / "carerunner").string()) +
-                                " /schedulestart --machine " + quote(machine.string()) + " >" +
-                                quote((temp.path() / "care").string()) + " 2>&1";
     if (fs::exists(binDir() / "carerunner")) {
-        const int status = std::system(command.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << slurp(temp.path() / "care");
-        EXPECT_NE(slurp(temp.path() / "care").find("0 problems repaired"), std::string::npos);
+        const CliRun care =
+            RunProgram("/usr/bin/env", {"QUORVEL_HEADLESS=1", (binDir() / "carerunner").string(),
+                                        "/schedulestart", "--machine", machine.string()});
+        EXPECT_EQ(care.exitCode, 0) << care.out << care.err;
+        EXPECT_NE((care.out + care.err).find("0 problems repaired"), std::string::npos) << care.out;
     }
 }
 

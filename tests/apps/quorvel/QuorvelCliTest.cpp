@@ -1,6 +1,4 @@
 // Runs the built quorvel executable on machines made by MachineBuilder.
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MachineBuilder.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -21,42 +20,15 @@ using quorvel::testing::TempDir;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& arg) {
-    std::string q = "'";
-    for (const char c : arg)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using Run = quorvel::testing::ProgramRun;
+using quorvel::testing::ReadWholeFile;
 
 fs::path quorvelBinary() {
-    const char* dir = std::getenv("QUORVEL_BIN_DIR");
-    return fs::path(dir ? dir : ".") / "quorvel";
+    return quorvel::testing::BinDir() / "quorvel";
 }
 
 Run runQuorvel(const std::vector<std::string>& args) {
-    TempDir t;
-    std::string command = quote(quorvelBinary().string());
-    for (const auto& a : args)
-        command += ' ' + quote(a);
-    command +=
-        " >" + quote((t.path() / "out").string()) + " 2>" + quote((t.path() / "err").string());
-    const int status = std::system(command.c_str());
-    Run r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = slurp(t.path() / "out");
-    r.err = slurp(t.path() / "err");
-    return r;
+    return quorvel::testing::RunProgram(quorvelBinary(), args);
 }
 
 class QuorvelCli : public ::testing::Test {
@@ -166,10 +138,10 @@ TEST_F(QuorvelCli, FreshDemoIsCopiedIntoTheDataFolder) {
     const fs::path demo = quorvelBinary().parent_path() / "demo";
     if (!fs::exists(demo / "system.reg")) GTEST_SKIP() << "no demo machine beside quorvel";
     TempDir data;
-    const std::string env = "XDG_DATA_HOME=" + quote(data.path().string()) + " ";
-    const std::string command =
-        env + quote(quorvelBinary().string()) + " --fresh-demo machine info >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const quorvel::testing::ProgramRun r = quorvel::testing::RunProgram(
+        "/usr/bin/env", {"XDG_DATA_HOME=" + data.path().string(), quorvelBinary().string(),
+                         "--fresh-demo", "machine", "info"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path copy = data.path() / "quorvel" / "demo-machine";
     EXPECT_TRUE(fs::exists(copy / "system.reg"));
     EXPECT_TRUE(fs::is_symlink(copy / "dosdevices" / "c:"));

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+
+// What a program run printed and how it ended.
+struct ProgramRun {
+    int exitCode = -1;  // -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// The folder of the built executables (QUORVEL_BIN_DIR, set by ctest), else ".".
+std::filesystem::path BinDir();
+// Runs a program with its arguments, standard input from /dev/null, and collects its output.
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
+// The whole file as bytes ("" when it cannot be read).
+std::string ReadWholeFile(const std::filesystem::path& file);
+
+}  // namespace quorvel::testing
