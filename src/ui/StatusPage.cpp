@@ -62,7 +62,9 @@ void TfrmStatus::refresh() {
     facts += row(toQ(core::ProductTitle()),
                  QStringLiteral("Version ") + QString::fromLatin1(core::kProductVersion));
     facts += row(QStringLiteral("Machine"), toQ(session_.machine().displayName()));
-    facts += row(QStringLiteral("Windows"), toQ(g.OsName));
+    const platform::OsVersion v = session_.machine().environment().version();
+    facts += row(QStringLiteral("Windows"),
+                 QStringLiteral("%1.%2 (build %3)").arg(v.major).arg(v.minor).arg(v.build));
     facts += row(QStringLiteral("Backups"), toQ(g.BackupsDir));
     facts += QStringLiteral("</table>");
     lbFacts_->setText(facts);
