@@ -82,14 +82,6 @@ TEST_F(BackupStoreArchivesTest, ShortcutArchiveHoldsTheSelectedFindingsByPositio
     EXPECT_TRUE(fs().isDirectory("C:\\Empty Folder"));
 }
 
-TEST_F(BackupStoreArchivesTest, NothingSelectedStillWritesAnArchiveWithAnEmptyIndex) {
-    const auto result = store.WriteShortcutArchive({{kDesktop, false, false}}, "46000.7");
-    ASSERT_TRUE(result.status);
-    auto reader = open("46000.7");
-    EXPECT_EQ(reader.entryNames(), (std::vector<std::string>{"quorvel.ini"}));
-    EXPECT_TRUE(indexOf(reader).sectionNames().empty());
-}
-
 TEST_F(BackupStoreArchivesTest, StartupArchiveKeepsFilesAndRegistryValuesApart) {
     std::vector<StartupBackupItem> items(4);
     items[0] = {
@@ -126,17 +118,6 @@ TEST_F(BackupStoreArchivesTest, StartupArchiveKeepsFilesAndRegistryValuesApart) 
     EXPECT_EQ((*run)->value("Tool"), RegValue::string("C:\\tool.exe"));
     EXPECT_FALSE((*run)->hasValue("Other"));
     EXPECT_EQ(*fs().readFile(kStartup), "startup link");
-}
-
-TEST_F(BackupStoreArchivesTest, StartupArchiveWithOnlyFilesHasNoRegistryPart) {
-    TIORegistry exporter(*machine);
-    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", kRun));  // cleared first
-    const std::vector<StartupBackupItem> items{
-        {StartupBackupItem::StartupFile, "helper", {}, {}, {}, kStartup, true}};
-    ASSERT_TRUE(store.WriteStartupArchive(exporter, items, "46000.9").status);
-    auto reader = open("46000.9");
-    EXPECT_EQ(reader.entryNames(), (std::vector<std::string>{"0000000000.Sfi", "quorvel.ini"}));
-    EXPECT_FALSE(indexOf(reader).sectionExists("RegistryFile"));
 }
 
 }  // namespace

@@ -36,38 +36,37 @@ TEST(RegFileWriter, FileIsUtf16WithByteOrderMarkHeaderAndCrLf) {
               "Windows Registry Editor Version 5.00\r\n\r\n");
 }
 
-TEST(RegFileWriter, StringsAndNamesAreQuotedAndEscapedAsRegeditDoes) {
-    EXPECT_EQ(valueLines("", RegValue::string("C:\\Program Files\\x.exe"))[0],
-              "@=\"C:\\\\Program Files\\\\x.exe\"");
-    EXPECT_EQ(valueLines("say \"hi\" \\ [x]", RegValue::string("\"q\""))[0],
-              "\"say \\\"hi\\\" \\\\ [x]\"=\"\\\"q\\\"\"");
-    EXPECT_EQ(valueLines("@", RegValue::string(""))[0], "\"@\"=\"\"");
-    EXPECT_EQ(valueLines("n", RegValue::dword(42))[0], "\"n\"=dword:0000002a");
-    EXPECT_EQ(valueLines("n", RegValue::dword(0xFFFFFFFF))[0], "\"n\"=dword:ffffffff");
-}
-
-TEST(RegFileWriter, DataThatQuotesOrDwordCannotCarryBecomesHex) {
-    // No terminator, odd length, embedded NUL, line break, empty: the bytes must survive.
-    EXPECT_EQ(valueLines("a", raw(1, {'a', 0}))[0], "\"a\"=hex(1):61,00");
-    EXPECT_EQ(valueLines("a", raw(1, {'a', 0, 0}))[0], "\"a\"=hex(1):61,00,00");
-    EXPECT_EQ(valueLines("a", raw(1, {'a', 0, 0, 0, 'b', 0, 0, 0}))[0],
-              "\"a\"=hex(1):61,00,00,00,62,00,00,00");
-    EXPECT_EQ(valueLines("a", RegValue::string("x\r\ny"))[0],
-              "\"a\"=hex(1):78,00,0d,00,0a,00,79,00,00,00");
-    EXPECT_EQ(valueLines("a", raw(1, {}))[0], "\"a\"=hex(1):");
-    EXPECT_EQ(valueLines("a", raw(4, {1, 2, 3}))[0], "\"a\"=hex(4):01,02,03");
-    EXPECT_EQ(valueLines("a", raw(4, {}))[0], "\"a\"=hex(4):");
-}
-
-TEST(RegFileWriter, EveryOtherTypeIsHexWithItsLowerCaseTypeNumber) {
-    EXPECT_EQ(valueLines("b", raw(3, {0, 0xAB, 0}))[0], "\"b\"=hex:00,ab,00");
-    EXPECT_EQ(valueLines("e", RegValue::string("%A%", 2))[0],
-              "\"e\"=hex(2):25,00,41,00,25,00,00,00");
-    EXPECT_EQ(valueLines("m", RegValue::multiString({"a", "", "b"}))[0],
-              "\"m\"=hex(7):61,00,00,00,00,00,62,00,00,00,00,00");
-    EXPECT_EQ(valueLines("q", RegValue::qword(1))[0], "\"q\"=hex(b):01,00,00,00,00,00,00,00");
-    EXPECT_EQ(valueLines("z", raw(0, {}))[0], "\"z\"=hex(0):");
-    EXPECT_EQ(valueLines("u", raw(0xABCDEF12, {7}))[0], "\"u\"=hex(abcdef12):07");
+// Quoted where regedit quotes; hex with the type number wherever quotes or dword: would lose
+// bytes (no terminator, odd length, inner NUL, line break, short dword) or the type.
+TEST(RegFileWriter, EachValueIsWrittenAsRegeditWritesIt) {
+    const struct {
+        std::string name;
+        RegValue value;
+        std::string line;
+    } rows[] = {
+        {"", RegValue::string("C:\\x.exe"), "@=\"C:\\\\x.exe\""},
+        {"say \"hi\" \\ [x]", RegValue::string("\"q\""),
+         "\"say \\\"hi\\\" \\\\ [x]\"=\"\\\"q\\\"\""},
+        {"@", RegValue::string(""), "\"@\"=\"\""},
+        {"n", RegValue::dword(0x2a), "\"n\"=dword:0000002a"},
+        {"a", raw(1, {'a', 0}), "\"a\"=hex(1):61,00"},
+        {"a", raw(1, {'a', 0, 0}), "\"a\"=hex(1):61,00,00"},
+        {"a", raw(1, {'a', 0, 0, 0, 'b', 0, 0, 0}), "\"a\"=hex(1):61,00,00,00,62,00,00,00"},
+        {"a", RegValue::string("x\r\ny"), "\"a\"=hex(1):78,00,0d,00,0a,00,79,00,00,00"},
+        {"a", raw(1, {}), "\"a\"=hex(1):"},
+        {"a", raw(4, {1, 2, 3}), "\"a\"=hex(4):01,02,03"},
+        {"b", raw(3, {0, 0xAB, 0}), "\"b\"=hex:00,ab,00"},
+        {"e", RegValue::string("%A%", 2), "\"e\"=hex(2):25,00,41,00,25,00,00,00"},
+        {"m", RegValue::multiString({"a", "", "b"}),
+         "\"m\"=hex(7):61,00,00,00,00,00,62,00,00,00,00,00"},
+        {"q", RegValue::qword(1), "\"q\"=hex(b):01,00,00,00,00,00,00,00"},
+        {"z", raw(0, {}), "\"z\"=hex(0):"},
+        {"u", raw(0xABCDEF12, {7}), "\"u\"=hex(abcdef12):07"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(valueLines(row.name, row.value)[0], row.line);
+    }
 }
 
 TEST(RegFileWriter, LongHexListsWrapLikeRegedit) {
