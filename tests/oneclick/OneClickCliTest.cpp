@@ -17,12 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using CliRun = ProgramRun;
-std::string slurp(const fs::path& p) {
-    return ReadWholeFile(p);
-}
-fs::path binDir() {
-    return BinDir();
-}
 
 // A number field of the first object after `after` in a JSON text ("" when missing).
 std::string field(const std::string& json, const std::string& name, std::size_t after = 0) {
@@ -44,8 +38,8 @@ protected:
     fs::path machine;
 
     void SetUp() override {
-        const fs::path demo = binDir() / "demo";
-        if (!fs::exists(binDir() / "quorvel") || !fs::exists(demo / "system.reg")) {
+        const fs::path demo = BinDir() / "demo";
+        if (!fs::exists(BinDir() / "quorvel") || !fs::exists(demo / "system.reg")) {
             GTEST_SKIP() << "quorvel or the demo machine is not built beside the tests";
         }
         machine = temp.path() / "machine";
@@ -55,7 +49,7 @@ protected:
     CliRun quorvel(const std::vector<std::string>& args) {
         std::vector<std::string> all{"--machine", machine.string()};
         all.insert(all.end(), args.begin(), args.end());
-        return RunProgram(binDir() / "quorvel", all);
+        return RunProgram(BinDir() / "quorvel", all);
     }
 
     // Both registry roots of the machine as export files, without the program's own settings
@@ -67,7 +61,7 @@ protected:
             const CliRun r = quorvel({"reg", "export", root, file.string()});
             EXPECT_EQ(r.exitCode, 0) << r.err;
             std::string text;
-            for (const char c : slurp(file)) {
+            for (const char c : ReadWholeFile(file)) {
                 if (c != '\0' && c != '\r') text += c;  // the ASCII of the UTF-16 export
             }
             std::size_t at = 0;
@@ -143,9 +137,9 @@ TEST_F(OneClickCli, UnattendedPassFollowsTheStoredScanfix) {
     EXPECT_EQ(field(quorvel({"oneclick", "--categories", "registry", "--json"}).out, "count"), "0");
 
     // carerunner does the same pass: nothing is left, so nothing is repaired.
-    if (fs::exists(binDir() / "carerunner")) {
+    if (fs::exists(BinDir() / "carerunner")) {
         const CliRun care =
-            RunProgram("/usr/bin/env", {"QUORVEL_HEADLESS=1", (binDir() / "carerunner").string(),
+            RunProgram("/usr/bin/env", {"QUORVEL_HEADLESS=1", (BinDir() / "carerunner").string(),
                                         "/schedulestart", "--machine", machine.string()});
         EXPECT_EQ(care.exitCode, 0) << care.out << care.err;
         EXPECT_NE((care.out + care.err).find("0 problems repaired"), std::string::npos) << care.out;
@@ -166,11 +160,11 @@ TEST_F(OneClickCli, BadInputFailsClearly) {
         std::ofstream user(machine / "user.reg", std::ios::app);
         user << "[Software\\\\Broken\n\"x\"=hex:zz\n";
     }
-    const auto hive = slurp(machine / "user.reg");
+    const auto hive = ReadWholeFile(machine / "user.reg");
     r = quorvel({"oneclick", "--repair"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("could not be read completely"), std::string::npos);
-    EXPECT_EQ(slurp(machine / "user.reg"), hive);
+    EXPECT_EQ(ReadWholeFile(machine / "user.reg"), hive);
 }
 
 }  // namespace

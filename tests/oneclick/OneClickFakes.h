@@ -32,13 +32,14 @@ private:
 };
 
 // A category whose scanner "finds" the planted items (their sizes) and whose repair empties
-// its list. Remembers what the run asked of it.
+// its list. Remembers what the run asked of it. With `junkRule` it has something to repair only
+// when the size sum is above 0, as junk files do.
 class FakeCategory final : public oneclick::CategoryTasks {
 public:
     std::vector<std::int64_t> planted;  // what the next scan finds
     std::vector<std::int64_t> list;     // the findings list
     bool hasScanner = true;
-    bool hasRepair = true;
+    bool junkRule = false;
     bool scanWaitsForStop = false;      // the scanner runs until it is stopped
     std::function<void()> onScanStart;  // on the UI thread, when the scanner is created
 
@@ -65,7 +66,6 @@ public:
         });
     }
     std::unique_ptr<core::Worker> createRepair(const oneclick::RunTools& tools) override {
-        if (!hasRepair) return nullptr;
         ++repairsCreated;
         backupIdAtRepair = tools.currentBackupId;
         return std::make_unique<FakeWorker>(
@@ -78,22 +78,7 @@ public:
             sum += s;
         return sum;
     }
-};
-
-// Junk's repair rule: something to repair only when the size sum is above 0.
-class FakeJunk final : public oneclick::CategoryTasks {
-public:
-    FakeCategory inner;
-    void clearFindings() override { inner.clearFindings(); }
-    std::unique_ptr<core::Worker> createScanner(const oneclick::RunTools& t) override {
-        return inner.createScanner(t);
-    }
-    std::unique_ptr<core::Worker> createRepair(const oneclick::RunTools& t) override {
-        return inner.createRepair(t);
-    }
-    std::int64_t listCount() const override { return inner.listCount(); }
-    std::int64_t sizeSum() const override { return inner.sizeSum(); }
-    bool hasSomethingToRepair() const override { return inner.sizeSum() > 0; }
+    bool hasSomethingToRepair() const override { return junkRule ? sizeSum() > 0 : !list.empty(); }
 };
 
 // Keeps what the engine last showed.
@@ -107,7 +92,6 @@ public:
     std::array<bool, oneclick::kCategoryCount> details{};
     std::optional<oneclick::ScanCategory> current;
     bool busy = false;
-    core::StatusSink* sink = nullptr;
     std::string summary;
     bool summaryVisible = false;
     std::string startText;
@@ -117,23 +101,18 @@ public:
     bool trayAnimated = false;
     std::vector<std::string> balloons;
     int closes = 0;
-    std::function<void(oneclick::ScanCategory, const std::string&)> onResult;
 
     Result& result(oneclick::ScanCategory c) { return results[oneclick::Index(c)]; }
     bool detailsShown(oneclick::ScanCategory c) const { return details[oneclick::Index(c)]; }
 
     void setResult(oneclick::ScanCategory c, const std::string& text, bool highlight) override {
         results[oneclick::Index(c)] = {text, highlight};
-        if (onResult) onResult(c, text);
     }
     void setDetailsVisible(oneclick::ScanCategory c, bool visible) override {
         details[oneclick::Index(c)] = visible;
     }
     void setCurrentCategory(std::optional<oneclick::ScanCategory> c) override { current = c; }
-    void setBusy(bool b, core::StatusSink* s) override {
-        busy = b;
-        sink = s;
-    }
+    void setBusy(bool b, core::StatusSink*) override { busy = b; }
     void setSummary(const std::string& text, bool visible) override {
         summary = text;
         summaryVisible = visible;

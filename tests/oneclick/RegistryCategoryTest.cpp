@@ -19,34 +19,38 @@ std::filesystem::path programDir() {
     return error ? std::filesystem::current_path() : self.parent_path();
 }
 
-// A built machine on which the registry scan finds only the planted empty key (the builder
-// leaves three shell folders uncreated).
-std::unique_ptr<platform::wineprefix::WinePrefixMachine> machineWithOneProblem(MachineBuilder& b) {
-    b.folder("C:\\users\\tester\\AppData\\Local\\Microsoft\\Windows\\INetCookies");
-    b.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\SendTo");
-    b.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Templates");
-    b.key("HKCU\\Software\\Left Behind\\Empty");
-    return b.build();
-}
+// The real registry scanner and repair thread inside the pass, on a built machine where the
+// registry scan finds only the planted empty key (the builder leaves three shell folders
+// uncreated), with only the registry ticked.
+class RegistryCategory : public ::testing::Test {
+protected:
+    static std::unique_ptr<platform::wineprefix::WinePrefixMachine> build(MachineBuilder& b) {
+        b.folder("C:\\users\\tester\\AppData\\Local\\Microsoft\\Windows\\INetCookies");
+        b.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\SendTo");
+        b.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Templates");
+        b.key("HKCU\\Software\\Left Behind\\Empty");
+        return b.build();
+    }
+    void SetUp() override {
+        oneclick::Selection only{};
+        only[oneclick::Index(ScanCategory::Registry)] = true;
+        run.setSelection(only);
+    }
 
-// The real registry scanner and repair thread inside the pass, on a built machine.
-TEST(RegistryCategory, OneFindingScansRepairsWithBackupAndRescansClean) {
     MachineBuilder b;
-    auto machine = machineWithOneProblem(b);
-    oneclick::TerminalView view(nullptr, false);
-    oneclick::HeadlessSession session(*machine, programDir(), view);
-    auto& run = session.run();
-    oneclick::Selection only{};
-    only[oneclick::Index(ScanCategory::Registry)] = true;
-    run.setSelection(only);
+    std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine = build(b);
+    oneclick::TerminalView view{nullptr, false};
+    oneclick::HeadlessSession session{*machine, programDir(), view};
+    oneclick::OneClickRun& run = session.run();
+};
 
+TEST_F(RegistryCategory, OneFindingScansRepairsWithBackupAndRescansClean) {
     run.start();
     std::string found;
     for (const auto& f : session.regFindings())
         found += f.KeyPath + " " + f.Description + "\n";
     ASSERT_EQ(session.regFindings().size(), 1u) << found;
     EXPECT_EQ(view.result(ScanCategory::Registry).text, "1 problem found");
-    EXPECT_TRUE(view.result(ScanCategory::Registry).highlight);
     EXPECT_TRUE(view.result(ScanCategory::Registry).details);
     EXPECT_EQ(run.startTag(), oneclick::StartTag::Repair);
 
@@ -61,23 +65,15 @@ TEST(RegistryCategory, OneFindingScansRepairsWithBackupAndRescansClean) {
     EXPECT_FALSE(view.result(ScanCategory::Registry).details);
 }
 
-TEST(RegistryCategory, IgnoreListIsReloadedAtEveryStart) {
-    MachineBuilder b;
-    auto machine = machineWithOneProblem(b);
-    oneclick::TerminalView view(nullptr, false);
-    oneclick::HeadlessSession session(*machine, programDir(), view);
-    oneclick::Selection only{};
-    only[oneclick::Index(ScanCategory::Registry)] = true;
-    session.run().setSelection(only);
-
+TEST_F(RegistryCategory, IgnoreListIsReloadedAtEveryStart) {
     // Put on the ignore list after the session loaded it: the next scan still honours it.
     ASSERT_TRUE(core::SettingsStore(machine->registry())
                     .writeInteger(platform::RootKey::CurrentUser,
                                   "\\Software\\QuorvelSoft\\Quorvel Utilities\\Tolvane\\IgnoreList",
                                   "HKEY_CURRENT_USER\\Software\\Left Behind", 1));
-    session.run().start();
+    run.start();
     EXPECT_EQ(session.regFindings().size(), 0u);
-    EXPECT_EQ(session.run().startTag(), oneclick::StartTag::Scan);
+    EXPECT_EQ(run.startTag(), oneclick::StartTag::Scan);
 }
 
 }  // namespace
