@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "platform/wineprefix/WineEnvironment.h"
 #include "support/MachineBuilder.h"
 #include "support/TempDir.h"
@@ -73,42 +76,55 @@ TEST(WineEnvironment, FallsBackToTheProfileListWithoutVolatileEnvironment) {
     EXPECT_EQ(var(env, "HOMEPATH"), "\\users\\Someone Else");
 }
 
+// winecfg's per-user choice wins over the registry's numbers; Windows 10 keeps "6.3" in
+// CurrentVersion and the truth in dwords.
 TEST(WineEnvironment, VersionFromWineSettingThenCurrentVersion) {
-    {
+    const std::string nt = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
+    const struct {
+        const char* what;
+        std::vector<std::tuple<std::string, std::string, RegValue>> values;
+        unsigned major, minor, build, platformId;
+        const char* servicePack;
+    } rows[] = {
+        {"default", {}, 6, 1, 7601, 2, "Service Pack 1"},
+        {"winxp",
+         {{"HKCU\\Software\\Wine", "Version", RegValue::string("winxp")}},
+         5,
+         1,
+         2600,
+         2,
+         "Service Pack 3"},
+        {"win10",
+         {{nt, "CurrentMajorVersionNumber", RegValue::dword(10)},
+          {nt, "CurrentVersion", RegValue::string("6.3")},
+          {nt, "CurrentBuildNumber", RegValue::string("19045")},
+          {"HKLM\\Software\\Wine", "Version", RegValue::string("not-a-version")}},
+         10,
+         0,
+         19045,
+         2,
+         nullptr},
+        {"win98",
+         {{"HKCU\\Software\\Wine", "Version", RegValue::string("win98")}},
+         4,
+         10,
+         2222,
+         1,
+         nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
         MachineBuilder b;
-        auto v = b.build()->environment().version();
-        EXPECT_EQ(v.major, 6u);
-        EXPECT_EQ(v.minor, 1u);
-        EXPECT_EQ(v.build, 7601u);
-        EXPECT_EQ(v.servicePack, "Service Pack 1");
-        EXPECT_EQ(v.platformId, 2u);
-    }
-    {
-        MachineBuilder b;  // winecfg's per-user choice wins over the registry's numbers
-        b.value("HKCU\\Software\\Wine", "Version", RegValue::string("winxp"));
-        auto v = b.build()->environment().version();
-        EXPECT_EQ(v.major, 5u);
-        EXPECT_EQ(v.minor, 1u);
-        EXPECT_EQ(v.servicePack, "Service Pack 3");
-    }
-    {
-        MachineBuilder b;  // Windows 10 keeps "6.3" in CurrentVersion and the truth in dwords
-        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion",
-                "CurrentMajorVersionNumber", RegValue::dword(10));
-        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
-                RegValue::string("6.3"));
-        b.value("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentBuildNumber",
-                RegValue::string("19045"));
-        b.value("HKLM\\Software\\Wine", "Version", RegValue::string("not-a-version"));
-        auto v = b.build()->environment().version();
-        EXPECT_EQ(v.major, 10u);
-        EXPECT_EQ(v.minor, 0u);
-        EXPECT_EQ(v.build, 19045u);
-    }
-    {
-        MachineBuilder b;
-        b.value("HKCU\\Software\\Wine", "Version", RegValue::string("win98"));
-        EXPECT_EQ(b.build()->environment().version().platformId, 1u);
+        for (const auto& [key, name, value] : row.values)
+            b.value(key, name, value);
+        const auto v = b.build()->environment().version();
+        EXPECT_EQ(v.platformId, row.platformId);
+        EXPECT_EQ(v.major, row.major);
+        EXPECT_EQ(v.minor, row.minor);
+        EXPECT_EQ(v.build, row.build);
+        if (row.servicePack) {
+            EXPECT_EQ(v.servicePack, row.servicePack);
+        }
     }
 }
 

@@ -275,7 +275,6 @@ TEST_F(WineFileSystemTest, TimesAreFileTimes) {
     const auto d = files.stat("C:\\t.txt");
     ASSERT_TRUE(d);
     EXPECT_EQ(d->lastWriteTime, when);
-    EXPECT_EQ(d->lastWriteTime.unixSeconds(), 1000000000);
     ASSERT_TRUE(files.setFileTimes("C:\\t.txt", std::nullopt, when, std::nullopt));
     EXPECT_EQ(files.stat("C:\\t.txt")->lastAccessTime, when);
     EXPECT_EQ(files.stat("C:\\t.txt")->lastWriteTime, when);
