@@ -11,6 +11,7 @@
 
 #include "CliContext.h"
 #include "EngineSession.h"
+#include "JsonText.h"
 #include "backup/BackupEntries.h"
 #include "backup/BackupStore.h"
 #include "backup/RegistryRootNames.h"
@@ -18,21 +19,6 @@
 
 namespace quorvel::cli {
 namespace {
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += fmt::format("\\u{:04x}", static_cast<unsigned>(c));
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 // Refuses to write over hives that could not be read completely.
 bool hivesReadable(platform::wineprefix::WinePrefixMachine& machine) {

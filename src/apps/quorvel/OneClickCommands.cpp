@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include "CliContext.h"
+#include "JsonText.h"
 #include "oneclick/HeadlessSession.h"
 #include "oneclick/Messages.h"
 #include "oneclick/OneClickSettings.h"
@@ -63,27 +64,6 @@ public:
 private:
     struct sigaction previous_ {};
 };
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += fmt::format("\\u{:04x}", static_cast<unsigned>(c));
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 // "registry,junk" -> ticks; nullopt (after a message) for an unknown name.
 std::optional<oneclick::Selection> parseCategories(const std::string& list) {

@@ -12,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "CliContext.h"
+#include "JsonText.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
@@ -29,36 +30,6 @@ int terminalColumns() {
     winsize size{};
     if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20) return size.ws_col;
     return 80;
-}
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += fmt::format("\\u{:04x}", static_cast<unsigned>(c));
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
 }
 
 const char* kindName(std::int32_t kind) {
