@@ -55,6 +55,14 @@ WrittenHive writeHive(const Hive& hive, HiveWriteMode mode);
 // (after the text was saved).
 void adoptWritten(Hive& hive, WrittenHive written);
 
+// The whole content of a hive file. `exists` false: there is no such file (not an error).
+struct HiveFileText {
+    bool exists = false;
+    std::optional<std::string> text;  // nullopt when the file exists but cannot be read
+    std::string error;
+};
+HiveFileText readHiveFile(const std::filesystem::path& file);
+
 // Writes the text to hive.file atomically: temporary file in the same folder, fsync, rename,
 // fsync of the folder.
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view text);

@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/wineprefix/Hive.h"
+#include "platform/wineprefix/PrefaultMemory.h"
 
 namespace quorvel::platform::wineprefix {
 namespace {
@@ -28,12 +32,62 @@ private:
     int fd_;
 };
 
+struct FreeMemory {
+    void operator()(void* p) const { std::free(p); }
+};
+
 Status failure(const std::filesystem::path& file, const char* what, int err) {
     return {ErrorCode::AccessDenied,
             "Could not save " + file.string() + ": " + what + ": " + std::strerror(err)};
 }
 
 }  // namespace
+
+HiveFileText readHiveFile(const std::filesystem::path& file) {
+    HiveFileText result;
+    const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        result.exists = errno != ENOENT && errno != ENOTDIR;
+        result.error = std::string("Cannot open the file: ") + std::strerror(errno);
+        return result;
+    }
+    result.exists = true;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.error = "Not a regular file";
+        return result;
+    }
+    // The file goes through a small buffer that stays in the cache. Large copies are much
+    // slower when source and destination sit at different offsets within a cache line, and
+    // the string's memory does not start at one: read() straight into it costs three times
+    // as much. So each chunk lands at the offset the string's end has.
+    constexpr std::size_t kLine = 64;
+    constexpr std::size_t kChunk = 256 * 1024;
+    const std::unique_ptr<char, FreeMemory> chunk(
+        static_cast<char*>(std::aligned_alloc(kLine, kChunk + kLine)));
+    if (!chunk) {
+        result.error = "Out of memory";
+        return result;
+    }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(st.st_size));
+    prefaultMemory(text.data(), text.capacity());
+    // Read to the end, whatever the size said: the file may change while it is read.
+    for (;;) {
+        char* const into =
+            chunk.get() + (reinterpret_cast<std::uintptr_t>(text.data()) + text.size()) % kLine;
+        const ssize_t n = ::read(fd.get(), into, kChunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            result.error = std::string("Cannot read the file: ") + std::strerror(errno);
+            return result;
+        }
+        if (n == 0) break;
+        text.append(into, static_cast<std::size_t>(n));
+    }
+    result.text = std::move(text);
+    return result;
+}
 
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view text) {
     // A symbolic link is followed, so the link itself stays in place.

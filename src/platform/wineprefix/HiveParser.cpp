@@ -6,6 +6,7 @@
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Unicode.h"
 #include "platform/wineprefix/Hive.h"
+#include "platform/wineprefix/HiveKeyArena.h"
 #include "platform/wineprefix/HiveText.h"
 
 namespace quorvel::platform::wineprefix {
@@ -257,7 +258,8 @@ HiveValue& valueSlot(std::vector<HiveValue>& values, bool& sorted, std::string&&
 
 class Parser {
 public:
-    Parser(Hive& hive, FileTime loadTime) : hive_(hive), loadTime_(loadTime) {}
+    Parser(Hive& hive, FileTime loadTime)
+        : hive_(hive), loadTime_(loadTime), keyAllocator_(std::make_shared<HiveKeyArena>()) {}
 
     void run() {
         const std::string_view text = hive_.source;
@@ -424,7 +426,7 @@ private:
                 if (c > 0) parent.subkeysSorted = false;  // keep the file's order
             }
         }
-        auto key = std::make_shared<HiveKey>();
+        auto key = std::allocate_shared<HiveKey>(keyAllocator_);
         key->name = name;
         key->parent = &parent;
         key->hive = parent.hive;
@@ -466,6 +468,7 @@ private:
 
     Hive& hive_;
     FileTime loadTime_;
+    ArenaAllocator<HiveKey> keyAllocator_;
     HiveKey* current_ = nullptr;
     std::size_t currentStart_ = HiveKey::kNoText;
     std::vector<HiveKey*> path_;

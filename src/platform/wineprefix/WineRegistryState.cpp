@@ -22,36 +22,6 @@ std::shared_ptr<HiveKey> makeKey(std::string name, HiveKey* parent, std::uint8_t
     return key;
 }
 
-// Reads a whole file; nullopt with `error` set when it exists but cannot be read.
-std::optional<std::string> readFile(const std::filesystem::path& file, bool& exists,
-                                    std::string& error) {
-    std::error_code ec;
-    exists = std::filesystem::exists(file, ec);
-    if (!exists) return std::nullopt;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = "Not a regular file";
-        return std::nullopt;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        error = "Cannot open the file";
-        return std::nullopt;
-    }
-    std::string text;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size));
-        in.read(text.data(), size);
-        if (!in) {
-            error = "Cannot read the file";
-            return std::nullopt;
-        }
-    }
-    return text;
-}
-
 // The user's SID from user.reg's header ("REGISTRY\User\S-1-5-21-...").
 std::string userSidFrom(const std::optional<std::string>& relativeTo) {
     if (!relativeTo) return std::string(kDefaultUserSid);
@@ -90,14 +60,9 @@ RegistryState::RegistryState(std::filesystem::path prefix) : prefix_(std::move(p
 
 void RegistryState::load() {
     const FileTime loadTime = now();
-    struct Source {
-        std::optional<std::string> text;
-        bool exists = false;
-        std::string error;
-    };
-    std::array<Source, 3> sources;
+    std::array<HiveFileText, 3> sources;
     for (std::size_t i = 0; i < hives_.size(); ++i)
-        sources[i].text = readFile(hives_[i].file, sources[i].exists, sources[i].error);
+        sources[i] = readHiveFile(hives_[i].file);
 
     const std::string sid = userSidFrom(
         sources[kUserHive].text ? hiveRelativeTo(*sources[kUserHive].text) : std::nullopt);
@@ -122,7 +87,7 @@ void RegistryState::load() {
 
     for (std::size_t i = 0; i < hives_.size(); ++i) {
         Hive& hive = hives_[i];
-        Source& source = sources[i];
+        HiveFileText& source = sources[i];
         if (source.text) {
             parseHive(hive, std::move(*source.text), loadTime);
         } else if (source.exists) {

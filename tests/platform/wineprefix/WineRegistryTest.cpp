@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <fstream>
@@ -300,6 +301,36 @@ TEST_F(WineRegistryTest, DamagedHiveIsReadButNeverOverwritten) {
     EXPECT_EQ(readFile(dir_.path() / "system.reg"), damaged);
     // The healthy hive was still saved.
     EXPECT_NE(readFile(dir_.path() / "user.reg").find("[Software\\\\New]"), std::string::npos);
+}
+
+TEST_F(WineRegistryTest, HiveThatIsNoFileIsReportedAndLeftAlone) {
+    // A pipe must not make the load wait for a writer; a folder cannot be read as text.
+    std::filesystem::remove(dir_.path() / "system.reg");
+    ASSERT_EQ(::mkfifo((dir_.path() / "system.reg").c_str(), 0600), 0);
+    std::filesystem::remove(dir_.path() / "user.reg");
+    std::filesystem::create_directory(dir_.path() / "user.reg");
+    auto r = open();
+    const auto problems = r->problems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].text, "Not a regular file");
+    ASSERT_TRUE(r->createKey(RootKey::LocalMachine, "Software\\New"));
+    EXPECT_EQ(r->flush().code(), ErrorCode::InvalidData);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir_.path() / "system.reg"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "user.reg"));
+}
+
+TEST_F(WineRegistryTest, LargeHiveIsReadWhole) {
+    // Larger than the pieces the file is read in.
+    std::string text = kSystemHeader;
+    for (int i = 0; i < 20000; ++i)
+        text += "\n[Software\\\\Many\\\\K" + std::to_string(100000 + i) +
+                "] 1700000000\n\"V\"=dword:" + std::to_string(10000000 + i) + "\n";
+    writeFile(dir_.path() / "system.reg", text);
+    auto r = open();
+    EXPECT_TRUE(r->problems().empty());
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Many")->info().subKeyCount, 20000u);
+    EXPECT_EQ(key(*r, RootKey::LocalMachine, "Software\\Many\\K119999")->value("V")->asDword(),
+              0x10019999u);
 }
 
 TEST_F(WineRegistryTest, ReaderAndWriterThreadsRunTogether) {

@@ -1,0 +1,34 @@
+#include "platform/wineprefix/HiveKeyArena.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+#include "platform/wineprefix/PrefaultMemory.h"
+
+namespace quorvel::platform::wineprefix {
+
+void* HiveKeyArena::allocate(std::size_t size, std::size_t alignment) {
+    const auto misalignment = [&] {
+        const auto at = reinterpret_cast<std::uintptr_t>(next_);
+        return static_cast<std::size_t>((alignment - at % alignment) % alignment);
+    };
+    if (!next_ || left_ < size + misalignment()) {
+        // Blocks double up to 16 MB: a small hive does not pay for a large block.
+        constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
+        const std::size_t blockSize = std::max(nextBlockSize_, size + alignment);
+        auto block = std::make_unique_for_overwrite<std::byte[]>(blockSize);
+        prefaultMemory(block.get(), blockSize);
+        next_ = block.get();
+        left_ = blockSize;
+        blocks_.push_back(std::move(block));
+        nextBlockSize_ = std::min(nextBlockSize_ * 2, kLargestBlock);
+    }
+    const std::size_t skip = misalignment();
+    std::byte* const result = next_ + skip;
+    next_ += skip + size;
+    left_ -= skip + size;
+    return result;
+}
+
+}  // namespace quorvel::platform::wineprefix

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace quorvel::platform::wineprefix {
+
+// Memory for the keys of a hive being loaded: a few large blocks in place of a million small
+// allocations, each block mapped in one go. Not thread-safe; only the loader allocates.
+// Memory is given back when the arena dies, not key by key: loaded keys are rarely deleted.
+class HiveKeyArena {
+public:
+    HiveKeyArena() = default;
+    HiveKeyArena(const HiveKeyArena&) = delete;
+    HiveKeyArena& operator=(const HiveKeyArena&) = delete;
+
+    void* allocate(std::size_t size, std::size_t alignment);
+
+private:
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::byte* next_ = nullptr;
+    std::size_t left_ = 0;
+    std::size_t nextBlockSize_ = 64 * 1024;
+};
+
+// Allocator over a shared arena. Everything allocated through it keeps the arena alive (the
+// allocator is stored with each shared_ptr's control block), so a key may outlive its loader,
+// its hive and its registry.
+template <class T>
+class ArenaAllocator {
+public:
+    using value_type = T;
+
+    explicit ArenaAllocator(std::shared_ptr<HiveKeyArena> arena) : arena_(std::move(arena)) {}
+    template <class U>
+    ArenaAllocator(const ArenaAllocator<U>& other) : arena_(other.arena_) {}  // NOLINT
+
+    T* allocate(std::size_t n) {
+        return static_cast<T*>(arena_->allocate(n * sizeof(T), alignof(T)));
+    }
+    void deallocate(T*, std::size_t) noexcept {}
+
+    template <class U>
+    bool operator==(const ArenaAllocator<U>& other) const {
+        return arena_ == other.arena_;
+    }
+
+private:
+    template <class U>
+    friend class ArenaAllocator;
+    std::shared_ptr<HiveKeyArena> arena_;
+};
+
+}  // namespace quorvel::platform::wineprefix

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+
+namespace quorvel::platform::wineprefix {
+
+// Asks the kernel to map the pages of a large, freshly allocated buffer in one go. Faulting in
+// a hundred megabytes page by page costs more than reading a file of that size into them.
+// Only a hint: buffers under a megabyte and kernels without the feature are left alone.
+void prefaultMemory(void* data, std::size_t size);
+
+}  // namespace quorvel::platform::wineprefix
