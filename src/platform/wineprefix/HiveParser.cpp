@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/text/CaseInsensitive.h"
@@ -223,38 +224,48 @@ const char* readValueLine(std::string_view line, LineReader& lines, std::string*
     return nullptr;
 }
 
-std::optional<std::size_t> findValue(const std::vector<HiveValue>& values, bool sorted,
-                                     std::string_view name) {
-    if (sorted) {
-        const auto it = std::lower_bound(
-            values.begin(), values.end(), name,
-            [](const HiveValue& v, std::string_view n) { return compareNames(v.name, n) < 0; });
-        if (it != values.end() && compareNames(it->name, name) == 0)
-            return static_cast<std::size_t>(it - values.begin());
-        return std::nullopt;
-    }
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (text::iequals(values[i].name, name)) return i;
-    return std::nullopt;
-}
+// Where each value read from the file goes: a later line with the same name replaces the
+// earlier one. Names in the file's order are checked against the last one only; once that
+// order is broken, every name is looked up in a hash index, so that a long unsorted key does
+// not cost quadratic time.
+class ValueSlots {
+public:
+    ValueSlots(std::vector<HiveValue>& values, bool& sorted) : values_(values), sorted_(sorted) {}
 
-// Where a value read from the file goes: a later line with the same name replaces it.
-HiveValue& valueSlot(std::vector<HiveValue>& values, bool& sorted, std::string&& name) {
-    if (!values.empty()) {
-        HiveValue& last = values.back();
-        const int c = compareNames(last.name, name);
-        if (c == 0) return last;
-        // Once the file's order was broken, a name after the last one may still stand earlier.
-        if (c > 0 || !sorted) {
-            if (const auto i = findValue(values, sorted, name)) return values[*i];
-            if (c > 0) sorted = false;
+    HiveValue& slot(std::string&& name) {
+        if (sorted_ && !values_.empty()) {
+            const int c = compareNames(values_.back().name, name);
+            if (c == 0) return values_.back();
+            if (c > 0) {
+                const auto it = std::lower_bound(values_.begin(), values_.end(), name,
+                                                 [](const HiveValue& v, std::string_view n) {
+                                                     return compareNames(v.name, n) < 0;
+                                                 });
+                if (compareNames(it->name, name) == 0) return *it;
+                sorted_ = false;
+            }
         }
+        if (!sorted_) {
+            if (!indexed_) {
+                for (std::size_t i = 0; i < values_.size(); ++i)
+                    byName_.try_emplace(values_[i].name, i);
+                indexed_ = true;
+            }
+            const auto [it, added] = byName_.try_emplace(name, values_.size());
+            if (!added) return values_[it->second];
+        }
+        if (values_.empty()) values_.reserve(4);
+        values_.emplace_back();
+        values_.back().name = std::move(name);
+        return values_.back();
     }
-    if (values.empty()) values.reserve(4);
-    values.emplace_back();
-    values.back().name = std::move(name);
-    return values.back();
-}
+
+private:
+    std::vector<HiveValue>& values_;
+    bool& sorted_;
+    bool indexed_ = false;
+    std::unordered_map<std::string, std::size_t, text::IHash, text::IEqual> byName_;
+};
 
 class Parser {
 public:
@@ -323,6 +334,7 @@ private:
         }
         current_ = nullptr;
         eager_ = false;
+        eagerSlots_.reset();
         currentHasValues_ = false;
         currentStart_ = HiveKey::kNoText;
     }
@@ -366,6 +378,7 @@ private:
         // A key met a second time gets its values from both places, so they are kept now
         // (reading them settles the first place's values as well).
         eager_ = key->textBegin != HiveKey::kNoText;
+        if (eager_) eagerSlots_.emplace(key->mutableValues(), key->valuesSorted);
     }
 
     // Splits the escaped key path into the names in parts_ (empty names are left out).
@@ -414,17 +427,27 @@ private:
         return true;
     }
 
+    // The subkey `name` of `parent`, made when it is not there yet. Subkeys in the file's
+    // order are checked against the last one only; once a parent's order is broken, its
+    // subkeys are looked up in a hash index (see ValueSlots).
     HiveKey& child(HiveKey& parent, std::string_view name, FileTime time) {
-        if (!parent.subkeys.empty()) {
+        if (parent.subkeysSorted && !parent.subkeys.empty()) {
             HiveKey& last = *parent.subkeys.back();
             const int c = compareNames(last.name, name);
             if (c == 0) return last;
-            // Once the file's order was broken, a name after the last one may still stand
-            // earlier: look it up before adding a second key of the same name.
-            if (c > 0 || !parent.subkeysSorted) {
+            if (c > 0) {
                 if (const auto i = parent.findSubkey(name)) return *parent.subkeys[*i];
-                if (c > 0) parent.subkeysSorted = false;  // keep the file's order
+                parent.subkeysSorted = false;  // keep the file's order
             }
+        }
+        NameIndex* index = nullptr;
+        if (!parent.subkeysSorted) {
+            auto [it, added] = unsortedParents_.try_emplace(&parent);
+            index = &it->second;
+            if (added)
+                for (const auto& k : parent.subkeys)
+                    index->try_emplace(k->name, k.get());
+            if (const auto found = index->find(name); found != index->end()) return *found->second;
         }
         auto key = std::allocate_shared<HiveKey>(keyAllocator_);
         key->name = name;
@@ -432,7 +455,9 @@ private:
         key->hive = parent.hive;
         key->modified = time;
         parent.subkeys.push_back(std::move(key));
-        return *parent.subkeys.back();
+        HiveKey& added = *parent.subkeys.back();
+        if (index) index->try_emplace(added.name, &added);
+        return added;
     }
 
     void keyOption(std::string_view line, const LineReader& lines) {
@@ -459,8 +484,7 @@ private:
             return;
         }
         if (eager_) {
-            valueSlot(current_->mutableValues(), current_->valuesSorted, std::move(name_)).value =
-                std::move(value_);
+            eagerSlots_->slot(std::move(name_)).value = std::move(value_);
         } else {
             currentHasValues_ = true;  // read again from the key's text when asked for
         }
@@ -468,6 +492,9 @@ private:
 
     Hive& hive_;
     FileTime loadTime_;
+    // Names of the subkeys of parents whose order the file broke, viewed in the keys.
+    using NameIndex = std::unordered_map<std::string_view, HiveKey*, text::IHash, text::IEqual>;
+    std::unordered_map<const HiveKey*, NameIndex> unsortedParents_;
     ArenaAllocator<HiveKey> keyAllocator_;
     HiveKey* current_ = nullptr;
     std::size_t currentStart_ = HiveKey::kNoText;
@@ -478,6 +505,7 @@ private:
     std::string name_;
     RegValue value_;
     bool eager_ = false;  // values of the current key are stored as they are read
+    std::optional<ValueSlots> eagerSlots_;
     bool currentHasValues_ = false;
 };
 
@@ -502,11 +530,12 @@ void parseKeyValues(std::string_view keyText, std::vector<HiveValue>& values, bo
     lines.next();  // the key's own "[...]" line
     std::string name;
     RegValue value;
+    ValueSlots slots(values, sorted);
     while (lines.next()) {
         const std::string_view line = skipSpace(lines.line());
         if (line.empty() || (line[0] != '@' && line[0] != '"')) continue;
         if (readValueLine(line, lines, &name, &value)) continue;
-        valueSlot(values, sorted, std::move(name)).value = std::move(value);
+        slots.slot(std::move(name)).value = std::move(value);
         value = RegValue{};
     }
 }

@@ -236,7 +236,8 @@ TEST(HiveFormat, NamesMetAgainAfterTheOrderBrokeAreNotDuplicated) {
                              "\n[Alpha] 1700000000\n"
                              "\n[Software\\\\B] 1700000000\n"
                              "\n[software\\\\a] 1700000000\n"
-                             "\"d\"=dword:5\n";
+                             "\"d\"=dword:5\n"
+                             "\"C\"=dword:6\n";
     const auto hive = parse(text);
     EXPECT_FALSE(hive->problem);
     ASSERT_EQ(hive->root->subkeys.size(), 2u);
@@ -250,6 +251,7 @@ TEST(HiveFormat, NamesMetAgainAfterTheOrderBrokeAreNotDuplicated) {
         names.push_back(v.name);
     EXPECT_EQ(names, (std::vector<std::string>{"b", "a", "c", "d"}));
     EXPECT_EQ(a->value("b")->value, RegValue::dword(4));
+    EXPECT_EQ(a->value("c")->value, RegValue::dword(6));
 }
 
 TEST(HiveFormat, UntouchedKeysReadTheirValuesAfterASave) {
