@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -267,6 +268,24 @@ private:
     std::unordered_map<std::string, std::size_t, text::IHash, text::IEqual> byName_;
 };
 
+// How many bytes two texts share at their start.
+std::size_t commonPrefixLength(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t x = 0;
+            std::uint64_t y = 0;
+            std::memcpy(&x, a.data() + i, 8);
+            std::memcpy(&y, b.data() + i, 8);
+            if (x != y) return i + static_cast<std::size_t>(std::countr_zero(x ^ y) / 8);
+        }
+    }
+    while (i < n && a[i] == b[i])
+        ++i;
+    return i;
+}
+
 class Parser {
 public:
     Parser(Hive& hive, FileTime loadTime)
@@ -342,13 +361,16 @@ private:
     // "[path] seconds" with the leading '[' removed.
     void openKey(std::string_view rest, const LineReader& lines) {
         std::size_t used = 0;
-        if (!splitPath(rest, used)) {
+        std::size_t reused = 0;
+        if (!splitPath(rest, used, reused)) {
+            prevEnds_.clear();
             problem(lines.number(), "Malformed key", lines.line());
             return;
         }
         const std::vector<std::string_view>& parts = parts_;
         const std::size_t count = parts.size();
         if (count > HiveKey::kMaxDepth) {
+            prevEnds_.clear();  // path_ is not this line's
             problem(lines.number(), "Key path too deep", lines.line());
             return;
         }
@@ -360,8 +382,8 @@ private:
             time = FileTime::fromUnix(static_cast<std::int64_t>(seconds));
 
         // Keys come mostly in tree order: the path shares its start with the previous one.
-        HiveKey* key = hive_.root.get();
-        std::size_t depth = 0;
+        HiveKey* key = reused > 0 ? path_[reused - 1] : hive_.root.get();
+        std::size_t depth = reused;
         for (; depth < count && depth < path_.size(); ++depth) {
             const std::string_view known = path_[depth]->name;
             if (known != parts[depth] && !text::iequals(known, parts[depth])) break;
@@ -378,28 +400,49 @@ private:
         // A key met a second time gets its values from both places, so they are kept now
         // (reading them settles the first place's values as well).
         eager_ = key->textBegin != HiveKey::kNoText;
-        if (eager_) eagerSlots_.emplace(key->mutableValues(), key->valuesSorted);
+        if (eager_)
+            eagerSlots_ = std::make_unique<ValueSlots>(key->mutableValues(), key->valuesSorted);
     }
 
     // Splits the escaped key path into the names in parts_ (empty names are left out).
-    bool splitPath(std::string_view rest, std::size_t& used) {
-        parts_.clear();
-        auto add = [&](std::string_view name) {
-            if (!name.empty()) parts_.push_back(name);
+    // `reused`: how many leading names are those of the previous key line, whose keys path_
+    // holds.
+    bool splitPath(std::string_view rest, std::size_t& used, std::size_t& reused) {
+        reused = 0;
+        std::size_t start = 0;
+        if (!prevEnds_.empty()) {
+            // Up to where the two lines first differ, the escaped text reads the same, so the
+            // names that end (with their separator) before that point are the same names.
+            const std::size_t common = commonPrefixLength(rest, prevPath_);
+            if (common >= prevPath_.size()) {
+                used = prevPath_.size();
+                reused = parts_.size();
+                return true;
+            }
+            while (reused < prevEnds_.size() && prevEnds_[reused] <= common)
+                ++reused;
+            if (reused > 0) start = prevEnds_[reused - 1];
+        }
+        parts_.resize(reused);
+        prevEnds_.resize(reused);
+        auto add = [&](std::string_view name, std::size_t end) {
+            if (name.empty()) return;
+            parts_.push_back(name);
+            prevEnds_.push_back(end);
         };
         // Fast path: ASCII names separated by "\\" with no other escapes, seen in place.
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < rest.size(); ++i) {
+        for (std::size_t i = start; i < rest.size(); ++i) {
             const char c = rest[i];
             if (c == ']') {
-                add(rest.substr(start, i - start));
+                add(rest.substr(start, i - start), i + 1);
                 used = i + 1;
+                prevPath_ = rest.substr(0, used);
                 return true;
             }
             if (static_cast<unsigned char>(c) >= 0x80) break;
             if (c == '\\') {
                 if (i + 1 < rest.size() && rest[i + 1] == '\\') {
-                    add(rest.substr(start, i - start));
+                    add(rest.substr(start, i - start), i + 2);
                     ++i;
                     start = i + 1;
                     continue;
@@ -407,6 +450,9 @@ private:
                 break;
             }
         }
+        // Escapes: the names are decoded into decoded_, and the next line starts afresh.
+        reused = 0;
+        prevEnds_.clear();
         parts_.clear();
         std::u16string units;
         const auto n = hivetext::decode(rest, ']', [&](char16_t u) { units.push_back(u); });
@@ -423,7 +469,7 @@ private:
             }
         }
         for (const std::string& name : decoded_)
-            add(name);
+            if (!name.empty()) parts_.push_back(name);
         return true;
     }
 
@@ -500,12 +546,16 @@ private:
     std::size_t currentStart_ = HiveKey::kNoText;
     std::vector<HiveKey*> path_;
     std::vector<std::string_view> parts_;  // names of the key line being read
-    std::vector<std::string> decoded_;     // their text when it had to be unescaped
+    // The previous key line's path up to its ']', and where each of its names ends (after the
+    // separator that follows it); empty when that line had escapes or was not read.
+    std::string_view prevPath_;
+    std::vector<std::size_t> prevEnds_;
+    std::vector<std::string> decoded_;  // their text when it had to be unescaped
     // Scratch space for checking value lines; keeps its capacity from line to line.
     std::string name_;
     RegValue value_;
     bool eager_ = false;  // values of the current key are stored as they are read
-    std::optional<ValueSlots> eagerSlots_;
+    std::unique_ptr<ValueSlots> eagerSlots_;  // for a key met again
     bool currentHasValues_ = false;
 };
 

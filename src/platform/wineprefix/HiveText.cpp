@@ -95,8 +95,9 @@ void appendFileTimeHex(std::string& out, FileTime t) {
 FileTime parseFileTimeHex(std::string_view digits) {
     std::uint64_t v = 0;
     for (const char c : digits) {
-        if (!isHexDigit(c)) break;
-        v = (v << 4) | static_cast<std::uint64_t>(hexValue(c));
+        const std::uint8_t d = kHexDigitValue[static_cast<unsigned char>(c)];
+        if (d == 0xFF) break;
+        v = (v << 4) | d;
     }
     return FileTime{v};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -10,13 +11,26 @@
 
 namespace quorvel::platform::wineprefix::hivetext {
 
+// Value of each byte as a hex digit, 0xFF for bytes that are none.
+inline constexpr auto kHexDigitValue = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (auto& v : table)
+        v = 0xFF;
+    for (int c = 0; c < 10; ++c)
+        table['0' + c] = static_cast<std::uint8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        table['a' + c] = static_cast<std::uint8_t>(10 + c);
+        table['A' + c] = static_cast<std::uint8_t>(10 + c);
+    }
+    return table;
+}();
+
 inline bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return kHexDigitValue[static_cast<unsigned char>(c)] != 0xFF;
 }
+// For a hex digit only.
 inline int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return c - 'A' + 10;
+    return kHexDigitValue[static_cast<unsigned char>(c)];
 }
 inline bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';

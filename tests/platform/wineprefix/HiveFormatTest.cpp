@@ -254,6 +254,37 @@ TEST(HiveFormat, NamesMetAgainAfterTheOrderBrokeAreNotDuplicated) {
     EXPECT_EQ(a->value("c")->value, RegValue::dword(6));
 }
 
+// The tree below a key as "name(child,child)", in enumeration order.
+std::string shape(const HiveKey& key) {
+    std::string out = key.name;
+    if (key.subkeys.empty()) return out;
+    out += '(';
+    for (std::size_t i = 0; i < key.subkeys.size(); ++i)
+        out += (i ? "," : "") + shape(*key.subkeys[i]);
+    return out + ')';
+}
+
+TEST(HiveFormat, KeyLinesSharingTheStartOfThePreviousOneFindTheirKeys) {
+    // Paths that agree with the line before up to the middle of a name, through an escape,
+    // across an empty name, and a line repeated as it stands.
+    const std::string text = kHeader +
+                             "\n[A\\\\B] 1700000000\n\"v\"=dword:1\n"
+                             "\n[A\\\\BC] 1700000000\n"
+                             "\n[A\\\\B\\\\C] 1700000000\n"
+                             "\n[A\\\\B\\x41] 1700000000\n"
+                             "\n[A\\\\\\\\B\\\\D] 1700000000\n"
+                             "\n[A\\\\\\\\B\\\\D\\\\E] 1700000000\n"
+                             "\n[A\\\\B] 1700000000\n"
+                             "\n[A\\\\B] 1700000000\n\"w\"=dword:2\n";
+    const auto hive = parse(text);
+    EXPECT_FALSE(hive->problem) << hive->problem->text;
+    ASSERT_EQ(hive->root->subkeys.size(), 1u);
+    EXPECT_EQ(shape(*hive->root->subkeys[0]), "A(B(C,D(E)),BC,BA)");
+    const HiveKey* b = find(*hive, {"A", "B"});
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->values().size(), 2u);
+}
+
 TEST(HiveFormat, UntouchedKeysReadTheirValuesAfterASave) {
     auto hive = parse(kWineText);
     const auto fresh = parse(kWineText);
