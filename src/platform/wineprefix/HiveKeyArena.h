@@ -7,18 +7,25 @@
 
 namespace quorvel::platform::wineprefix {
 
+class PrefaultedBlocks;
+
 // Memory for the keys of a hive being loaded: a few large blocks in place of a million small
-// allocations, each block mapped in one go. Not thread-safe; only the loader allocates.
-// Memory is given back when the arena dies, not key by key: loaded keys are rarely deleted.
+// allocations, the large ones mapped ahead of need on another thread. Not thread-safe; only
+// the loader allocates, and it calls finishLoading() when done. Memory is given back when the
+// arena dies, not key by key: loaded keys are rarely deleted.
 class HiveKeyArena {
 public:
-    HiveKeyArena() = default;
+    HiveKeyArena();
+    ~HiveKeyArena();
     HiveKeyArena(const HiveKeyArena&) = delete;
     HiveKeyArena& operator=(const HiveKeyArena&) = delete;
 
     void* allocate(std::size_t size, std::size_t alignment);
+    // Ends the thread that maps blocks ahead.
+    void finishLoading();
 
 private:
+    std::unique_ptr<PrefaultedBlocks> ahead_;
     std::vector<std::unique_ptr<std::byte[]>> blocks_;
     std::byte* next_ = nullptr;
     std::size_t left_ = 0;

@@ -54,6 +54,8 @@ public:
     std::string_view line() const { return line_; }
     std::size_t start() const { return start_; }
     std::size_t number() const { return number_; }
+    // The text after the current line.
+    std::string_view following() const { return text_.substr(pos_); }
 
 private:
     std::string_view text_;
@@ -268,6 +270,18 @@ private:
     std::unordered_map<std::string, std::size_t, text::IHash, text::IEqual> byName_;
 };
 
+// The decimal number at the start of the text, if it fits 32 bits.
+std::optional<std::uint32_t> leadingSeconds(std::string_view text) {
+    std::uint64_t v = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        if (v > 0xFFFFFFFFu) return std::nullopt;
+    }
+    if (i == 0) return std::nullopt;
+    return static_cast<std::uint32_t>(v);
+}
+
 // How many bytes two texts share at their start.
 std::size_t commonPrefixLength(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
@@ -289,7 +303,13 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b) {
 class Parser {
 public:
     Parser(Hive& hive, FileTime loadTime)
-        : hive_(hive), loadTime_(loadTime), keyAllocator_(std::make_shared<HiveKeyArena>()) {}
+        : hive_(hive),
+          loadTime_(loadTime),
+          arena_(std::make_shared<HiveKeyArena>()),
+          keyAllocator_(arena_) {}
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+    ~Parser() { arena_->finishLoading(); }
 
     void run() {
         const std::string_view text = hive_.source;
@@ -374,12 +394,18 @@ private:
             problem(lines.number(), "Key path too deep", lines.line());
             return;
         }
-        FileTime time = loadTime_;
-        const std::string_view after = skipSpace(rest.substr(used));
-        std::uint32_t seconds = 0;
-        const auto r = std::from_chars(after.data(), after.data() + after.size(), seconds);
-        if (r.ec == std::errc{} && r.ptr != after.data())
-            time = FileTime::fromUnix(static_cast<std::int64_t>(seconds));
+        // The seconds after the path are the key's time unless a "#time=" line follows, as
+        // wineserver always writes one; keys made on the way to it get them as well.
+        const bool timeFollows = startsWith(lines.following(), "#time=");
+        std::optional<FileTime> time;
+        const auto keyTime = [&] {
+            if (!time) {
+                const auto seconds = leadingSeconds(skipSpace(rest.substr(used)));
+                time =
+                    seconds ? FileTime::fromUnix(static_cast<std::int64_t>(*seconds)) : loadTime_;
+            }
+            return *time;
+        };
 
         // Keys come mostly in tree order: the path shares its start with the previous one.
         HiveKey* key = reused > 0 ? path_[reused - 1] : hive_.root.get();
@@ -391,10 +417,11 @@ private:
         }
         path_.resize(depth);
         for (; depth < count; ++depth) {
-            key = &child(*key, parts[depth], time);
+            key = &child(*key, parts[depth],
+                         depth + 1 < count || !timeFollows ? keyTime() : loadTime_);
             path_.push_back(key);
         }
-        key->modified = time;
+        if (!timeFollows) key->modified = keyTime();
         current_ = key;
         currentStart_ = lines.start();
         // A key met a second time gets its values from both places, so they are kept now
@@ -541,6 +568,7 @@ private:
     // Names of the subkeys of parents whose order the file broke, viewed in the keys.
     using NameIndex = std::unordered_map<std::string_view, HiveKey*, text::IHash, text::IEqual>;
     std::unordered_map<const HiveKey*, NameIndex> unsortedParents_;
+    std::shared_ptr<HiveKeyArena> arena_;
     ArenaAllocator<HiveKey> keyAllocator_;
     HiveKey* current_ = nullptr;
     std::size_t currentStart_ = HiveKey::kNoText;

@@ -259,9 +259,12 @@ std::string shape(const HiveKey& key) {
     std::string out = key.name;
     if (key.subkeys.empty()) return out;
     out += '(';
-    for (std::size_t i = 0; i < key.subkeys.size(); ++i)
-        out += (i ? "," : "") + shape(*key.subkeys[i]);
-    return out + ')';
+    for (std::size_t i = 0; i < key.subkeys.size(); ++i) {
+        if (i > 0) out += ',';
+        out += shape(*key.subkeys[i]);
+    }
+    out += ')';
+    return out;
 }
 
 TEST(HiveFormat, KeyLinesSharingTheStartOfThePreviousOneFindTheirKeys) {
