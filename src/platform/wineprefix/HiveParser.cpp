@@ -97,7 +97,17 @@ std::optional<std::size_t> escapedLength(std::string_view in, char endChar) {
 
 // String data up to the closing quote; only checked when `value` is null.
 bool parseString(std::string_view text, RegValue* value) {
-    if (!value) return escapedLength(text, '"').has_value();
+    if (!value) {
+        // A quote can only be escaped by the backslash right before it, so a line that ends in
+        // a quote after an even run of backslashes has its closing quote; otherwise look.
+        if (!text.empty() && text.back() == '"') {
+            std::size_t backslashes = 0;
+            while (backslashes + 1 < text.size() && text[text.size() - 2 - backslashes] == '\\')
+                ++backslashes;
+            if (backslashes % 2 == 0) return true;
+        }
+        return escapedLength(text, '"').has_value();
+    }
     auto& d = value->data;
     // Fast path: printable ASCII up to the closing quote widens byte by byte.
     std::size_t plain = 0;
@@ -321,7 +331,8 @@ public:
         }
         bool sawKey = false;
         while (lines.next()) {
-            const std::string_view line = skipSpace(lines.line());
+            std::string_view line = lines.line();
+            if (!line.empty() && isSpace(line[0])) line = skipSpace(line);
             if (line.empty()) continue;
             switch (line[0]) {
                 case '[':

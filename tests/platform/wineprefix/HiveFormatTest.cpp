@@ -339,6 +339,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Damage{"NoSignature", "REGEDIT4\n[A]\n", 1}, Damage{"Empty", "", 1},
                     Damage{"TruncatedHex", kGood + "\"b\"=hex:01,02,\\\n", 8},
                     Damage{"UnterminatedString", kGood + "\"s\"=\"abc\n", 8},
+                    Damage{"EscapedLastQuote", kGood + "\"s\"=\"a\\\\\\\"\n", 8},
                     Damage{"UnterminatedName", kGood + "\"s=\"abc\"\n\"t\"=dword:1\n", 8},
                     Damage{"BadHex", kGood + "\"b\"=hex:0g,12\n", 8},
                     Damage{"HugeHexByte", kGood + "\"b\"=hex:123\n", 8},
