@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/wineprefix/PrefaultMemory.h"
 #include "platform/wineprefix/PrefaultedBlocks.h"
 
 namespace quorvel::platform::wineprefix {
@@ -33,7 +32,6 @@ void* HiveKeyArena::allocate(std::size_t size, std::size_t alignment) {
             block = ahead_->take(blockSize);
         } else {
             block = std::make_unique_for_overwrite<std::byte[]>(blockSize);
-            prefaultMemory(block.get(), blockSize);
         }
         next_ = block.get();
         left_ = blockSize;

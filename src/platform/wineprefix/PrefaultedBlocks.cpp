@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "platform/wineprefix/PrefaultMemory.h"
@@ -37,8 +38,14 @@ void PrefaultedBlocks::prepare(std::size_t size) {
     ready_.reset();
     readySize_ = 0;
     wanted_ = size;
-    if (!thread_.joinable())
-        thread_ = std::jthread([this](const std::stop_token& stop) { run(stop); });
+    if (!thread_.joinable()) {
+        try {
+            thread_ = std::jthread([this](const std::stop_token& stop) { run(stop); });
+        } catch (const std::system_error&) {
+            wanted_ = 0;  // no thread to spare: take() makes the blocks itself
+            return;
+        }
+    }
     changed_.notify_all();
 }
 
