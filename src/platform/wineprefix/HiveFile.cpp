@@ -57,6 +57,12 @@ HiveFileText readHiveFile(const std::filesystem::path& file) {
         result.error = "Not a regular file";
         return result;
     }
+    // Windows refuses hives over 2 GB; a larger file is not one and would only exhaust memory.
+    constexpr std::size_t kLargestHive = std::size_t{2} << 30;
+    if (static_cast<std::uint64_t>(st.st_size) > kLargestHive) {
+        result.error = "Too large for a registry hive";
+        return result;
+    }
     // The file goes through a small buffer that stays in the cache. Large copies are much
     // slower when source and destination sit at different offsets within a cache line, and
     // the string's memory does not start at one: read() straight into it costs three times
@@ -83,6 +89,10 @@ HiveFileText readHiveFile(const std::filesystem::path& file) {
             return result;
         }
         if (n == 0) break;
+        if (text.size() + static_cast<std::size_t>(n) > kLargestHive) {
+            result.error = "Too large for a registry hive";
+            return result;
+        }
         text.append(into, static_cast<std::size_t>(n));
     }
     result.text = std::move(text);

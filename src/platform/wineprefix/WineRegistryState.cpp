@@ -1,7 +1,6 @@
 #include "platform/wineprefix/WineRegistryState.h"
 
 #include <chrono>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 

@@ -303,16 +303,20 @@ TEST_F(WineRegistryTest, DamagedHiveIsReadButNeverOverwritten) {
     EXPECT_NE(readFile(dir_.path() / "user.reg").find("[Software\\\\New]"), std::string::npos);
 }
 
-TEST_F(WineRegistryTest, HiveThatIsNoFileIsReportedAndLeftAlone) {
+TEST_F(WineRegistryTest, HiveThatCannotBeReadIsReportedAndLeftAlone) {
     // A pipe must not make the load wait for a writer; a folder cannot be read as text.
     std::filesystem::remove(dir_.path() / "system.reg");
     ASSERT_EQ(::mkfifo((dir_.path() / "system.reg").c_str(), 0600), 0);
     std::filesystem::remove(dir_.path() / "user.reg");
     std::filesystem::create_directory(dir_.path() / "user.reg");
+    // Larger than any hive can be (a sparse file: nothing is written).
+    std::ofstream(dir_.path() / "userdef.reg").put('x');
+    std::filesystem::resize_file(dir_.path() / "userdef.reg", std::uintmax_t{3} << 30);
     auto r = open();
     const auto problems = r->problems();
-    ASSERT_EQ(problems.size(), 2u);
+    ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(problems[0].text, "Not a regular file");
+    EXPECT_EQ(problems[2].text, "Too large for a registry hive");
     ASSERT_TRUE(r->createKey(RootKey::LocalMachine, "Software\\New"));
     EXPECT_EQ(r->flush().code(), ErrorCode::InvalidData);
     EXPECT_TRUE(std::filesystem::is_fifo(dir_.path() / "system.reg"));
