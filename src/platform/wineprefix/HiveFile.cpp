@@ -77,7 +77,7 @@ HiveFileText readHiveFile(const std::filesystem::path& file) {
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(st.st_size));
-    if (text.capacity() >= (std::size_t{1} << 20)) prefaultMemory(text.data(), text.capacity());
+    prefaultMemory(text.data(), text.capacity());
     // Read to the end, whatever the size said: the file may change while it is read.
     for (;;) {
         char* const into =

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/wineprefix/PrefaultMemory.h"
 #include "platform/wineprefix/PrefaultedBlocks.h"
 
 namespace quorvel::platform::wineprefix {
@@ -25,7 +26,7 @@ void* HiveKeyArena::allocate(std::size_t size, std::size_t alignment) {
         // Blocks double up to 16 MB: a small hive does not pay for a large block, nor for a
         // thread that maps blocks ahead (it starts once a megabyte is used).
         constexpr std::size_t kLargestBlock = std::size_t{16} << 20;
-        constexpr std::size_t kMappedAhead = std::size_t{1} << 20;
+        constexpr std::size_t kMappedAhead = kPrefaultFrom;
         const std::size_t blockSize = std::max(nextBlockSize_, size + alignment);
         std::unique_ptr<std::byte[]> block;
         if (ahead_ && blockSize >= kMappedAhead) {

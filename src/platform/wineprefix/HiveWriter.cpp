@@ -109,7 +109,7 @@ WrittenHive writeHive(const Hive& hive, HiveWriteMode mode) {
     WrittenHive written;
     std::string& out = written.text;
     out.reserve(hive.source.size() + (hive.source.size() >> 4) + 4096);
-    if (out.capacity() >= (std::size_t{1} << 20)) prefaultMemory(out.data(), out.capacity());
+    prefaultMemory(out.data(), out.capacity());
     if (keep)
         out.append(hive.source, 0, hive.headerEnd);
     else

@@ -11,7 +11,7 @@ void prefaultMemory(void* data, std::size_t size) {
     // The pages holding the first and last bytes are taken whole: they are mapped, and
     // populating leaves their contents alone.
     constexpr std::uintptr_t kPage = 4096;
-    if (size == 0) return;
+    if (size < kPrefaultFrom) return;
     const auto start = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t begin = start & ~(kPage - 1);
     const std::uintptr_t end = (start + size + kPage - 1) & ~(kPage - 1);

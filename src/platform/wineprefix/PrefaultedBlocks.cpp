@@ -13,7 +13,7 @@ namespace {
 std::unique_ptr<std::byte[]> makeBlock(std::size_t size, const std::stop_token& stop = {}) {
     auto block = std::make_unique_for_overwrite<std::byte[]>(size);
     // A megabyte at a time, so that a block no longer needed does not hold up the end.
-    constexpr std::size_t kStep = std::size_t{1} << 20;
+    constexpr std::size_t kStep = kPrefaultFrom;
     for (std::size_t at = 0; at < size && !stop.stop_requested(); at += kStep)
         prefaultMemory(block.get() + at, std::min(kStep, size - at));
     return block;
