@@ -51,7 +51,11 @@ bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
     // Most data holds neither a variable nor a drive path: nothing to test, nothing to copy.
     if (!Contains(data, "%") && !Contains(data, ":\\")) return true;
     std::string s(data);
-    if (Contains(s, "%")) s = text::toLowerAscii(tester.expandVars(s));
+    if (Contains(s, "%")) {
+        const auto expanded = tester.expandVars(s);
+        if (!expanded) return true;
+        s = text::toLowerAscii(*expanded);
+    }
     if (Contains(s, "?:\\")) return true;
     const auto colon = s.find(":\\");
     // No drive path at all, or ":\" with no letter before it.
@@ -81,7 +85,10 @@ bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
 bool CommandTargetOk(const PathTester& tester, std::string_view command) {
     if (Contains(command, "\\\\")) return true;
     if (StartsWithDocumentPlaceholder(command)) return true;
-    if (Contains(command, "%")) return tester.targetExists(tester.expandVars(command), true);
+    if (Contains(command, "%")) {
+        const auto expanded = tester.expandVars(command);
+        return !expanded || tester.targetExists(*expanded, true);
+    }
     return tester.targetExists(command, true);
 }
 
@@ -92,7 +99,11 @@ bool ServerPathExists(const PathTester& tester, std::string_view path) {
     // Upper-casing changes no position: without an expansion the file is named in its own
     // letter case, which the file system finds without searching a folder for it.
     const bool expanded = Contains(s, "%");
-    if (expanded) s = tester.expandVars(s);
+    if (expanded) {
+        auto full = tester.expandVars(s);
+        if (!full) return true;
+        s = std::move(*full);
+    }
 
     const auto colon = s.find(':');
     auto ext = npos;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,10 @@ namespace quorvel::registry {
 // The two file-system services the reference tests rest on. Kept as callbacks so the string
 // logic can be tested on its own.
 struct PathTester {
-    // The short upper-casing folder-variable expansion.
-    std::function<std::string(std::string_view)> expandVars;
+    // The short upper-casing folder-variable expansion, then every other variable from the
+    // machine's environment; nullopt when the text names a variable the machine does not define
+    // (such a path cannot be judged, so it is never reported).
+    std::function<std::optional<std::string>(std::string_view)> expandVars;
     // Whether the program a command line names exists; cutAtComma also cuts at the first ",".
     std::function<bool(std::string_view commandLine, bool cutAtComma)> targetExists;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/language/LanguageTable.h"
+#include "core/paths/EnvironmentExpansion.h"
 #include "core/paths/PathUtils.h"
 
 namespace quorvel::registry {
@@ -129,8 +130,13 @@ bool ScanRun::targetExists(std::string_view commandLine, bool cutAtComma) {
     return exists;
 }
 
-std::string ScanRun::expandVars(std::string_view text) const {
-    return core::ExpandPathVarsUpper(context_.globals, text);
+std::optional<std::string> ScanRun::expandVars(std::string_view text) const {
+    if (text.find('%') == std::string_view::npos) return std::string(text);
+    // The short list alone leaves %ProgramFiles(x86)%, %CommonProgramFiles%, %APPDATA% and the
+    // like in place, and a path holding them never exists: every 64-bit installer's
+    // registrations would be judged broken.
+    return core::ExpandEnvironmentVars(context_.machine.environment(),
+                                       core::ExpandPathVarsUpper(context_.globals, text));
 }
 
 void ScanRun::openContainers() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -71,7 +72,9 @@ public:
     bool commandTargetOk(std::string_view text);
     bool serverPathExists(std::string_view text);
     bool targetExists(std::string_view commandLine, bool cutAtComma);
-    std::string expandVars(std::string_view text) const;
+    // The design's folder variables, then every variable of the machine's environment;
+    // nullopt when one the machine does not define remains.
+    std::optional<std::string> expandVars(std::string_view text) const;
 
     // Class and type-library identifiers the run found broken.
     void markBroken(std::string_view id) { brokenClassIds_.emplace(id); }

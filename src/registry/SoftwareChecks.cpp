@@ -56,9 +56,8 @@ void CheckRunEntries(ScanRun& run) {
             run.progress(i, values.size(), 50, 50.0 * part, Shown(runPath) + "\\" + value.name);
             if (!value.value.isString()) continue;
             const std::string command = value.value.asString().value_or(std::string{});
-            const std::string expanded =
-                command.find('%') != std::string::npos ? run.expandVars(command) : command;
-            if (!run.targetExists(expanded, true)) {
+            const auto expanded = run.expandVars(command);
+            if (expanded && !run.targetExists(*expanded, true)) {
                 run.add(roots[part], runPath, value.name, command,
                         run.message(11065, value.name, command), DeleteValue);
             }
@@ -115,7 +114,8 @@ void CheckUninstallEntries(ScanRun& run) {
         if (hasCommand) {
             std::string command = ScanRun::stringValue(*key, "UninstallString");
             if (command.empty()) command = ScanRun::stringValue(*key, "QuietUninstallString");
-            if (!command.empty() && !run.targetExists(command, false)) {
+            const auto expanded = command.empty() ? std::nullopt : run.expandVars(command);
+            if (expanded && !run.targetExists(*expanded, false)) {
                 run.add(RootKey::LocalMachine, entryPath, "", "", run.message(11067, displayName),
                         DeleteKey);
             }

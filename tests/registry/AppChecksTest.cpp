@@ -1,5 +1,7 @@
 #include "ScanFixture.h"
 
+#include <algorithm>
+
 namespace {
 
 namespace qt = quorvel::testing;
@@ -263,3 +265,52 @@ TEST_F(AppChecks, ServiceImagePaths) {
 }
 
 }  // namespace
+
+// Values as real installers write them: every variable is expanded from the machine's
+// environment before a path is judged, and one the machine does not define is never reported.
+TEST_F(AppChecks, VariablesExpandedFromTheMachineEnvironment) {
+    builder.file("C:\\Program Files (x86)\\App32\\uninst.exe", "MZ");
+    builder.file("C:\\Program Files\\App64\\uninst.exe", "MZ");
+    builder.file("C:\\Program Files\\Common Files\\Shared\\helper.exe", "MZ");
+    builder.file("C:\\ProgramData\\App\\agent.exe", "MZ");
+    builder.file("C:\\users\\tester\\AppData\\Roaming\\App\\run.exe", "MZ");
+    builder.file("C:\\users\\tester\\AppData\\Local\\App\\upd.exe", "MZ");
+    builder.file("C:\\windows\\uninst.exe", "MZ");
+    struct Row {
+        const char* command;
+        bool reported;
+    };
+    const Row rows[] = {
+        {"\"%ProgramFiles(x86)%\\App32\\uninst.exe\" /S", false},
+        {"%ProgramW6432%\\App64\\uninst.exe", false},
+        {"%CommonProgramFiles%\\Shared\\helper.exe", false},
+        {"%ProgramData%\\App\\agent.exe", false},
+        {"%APPDATA%\\App\\run.exe", false},
+        {"%LOCALAPPDATA%\\App\\upd.exe", false},
+        {"%USERPROFILE%\\AppData\\Local\\App\\upd.exe", false},
+        {"%SystemDrive%\\ProgramData\\App\\agent.exe", false},
+        {"%SystemRoot%\\uninst.exe", false},
+        {"%ProgramFiles(x86)%\\Removed\\uninst.exe", true},
+        {"%APPDATA%\\Removed\\run.exe", true},
+        {"%NotDefinedAnywhere%\\App\\uninst.exe", false},
+    };
+    const std::string uninstall = kCurrentVersion + "\\Uninstall";
+    const std::string runKey = kCurrentVersion + "\\Run";
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto value = RegValue::string(rows[i].command, platform::regtype::ExpandSz);
+        builder.value(uninstall + "\\App" + std::to_string(i), "UninstallString", value);
+        builder.value(runKey, "App" + std::to_string(i), value);
+    }
+    const RegFindings uninstallFound = run(registry::CheckUninstallEntries);
+    const RegFindings runFound = run(registry::CheckRunEntries);
+    const std::string base = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].command);
+        EXPECT_EQ(at(uninstallFound, base + std::to_string(i)).size(), rows[i].reported ? 1u : 0u)
+            << qt::Describe(uninstallFound);
+        const auto inRun = std::count_if(runFound.begin(), runFound.end(), [&](const auto& f) {
+            return f.ValueName == "App" + std::to_string(i);
+        });
+        EXPECT_EQ(inRun, rows[i].reported ? 1 : 0) << qt::Describe(runFound);
+    }
+}
