@@ -39,6 +39,14 @@ protected:
     std::string machine;
 };
 
+TEST_F(BackupCommands, GlobalOptionsAfterTheSubcommand) {
+    const auto before = runQuorvel(machine + "reg query 'HKCU\\Software\\Awk' /s");
+    const auto after = runQuorvel("reg query 'HKCU\\Software\\Awk' /s " + machine);
+    ASSERT_EQ(before.first, 0);
+    EXPECT_EQ(after, before);
+    EXPECT_NE(before.second.find("ward"), std::string::npos);
+}
+
 TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
     ASSERT_EQ(runQuorvel(machine + "reg export '" + std::string(kAwkward) + "' '" +
                          file("a.reg").string() + "'")

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
     CLI::App app{"quorvel: maintenance of a Windows environment"};
     app.set_version_flag("--version", quorvel::core::kProductVersion);
     app.require_subcommand(1);
+    // Global options (--machine, --fresh-demo) are accepted after a subcommand too; every
+    // subcommand made below inherits this.
+    app.fallthrough();
     quorvel::cli::CliContext context(app);
 
     quorvel::cli::registerMachineCommands(app, context);
