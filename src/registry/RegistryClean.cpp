@@ -90,6 +90,17 @@ bool TRegistryClean::backup() {
     return result_.backupStatus.isOk();
 }
 
+namespace {
+
+// A key or value that is already gone is as repaired as one deleted now.
+bool Removed(const Status& status) {
+    return status.isOk() || status.code() == platform::ErrorCode::FileNotFound ||
+           status.code() == platform::ErrorCode::PathNotFound ||
+           status.code() == platform::ErrorCode::KeyDeleted;
+}
+
+}  // namespace
+
 bool TRegistryClean::repair(const TRegData& finding, std::string& progressText) {
     auto& registry = context_.machine.registry();
     const std::string path(trimBackslashes(finding.KeyPath));
@@ -98,17 +109,17 @@ bool TRegistryClean::repair(const TRegData& finding, std::string& progressText) 
         // An empty path names the root itself: never wiped as a "finding".
         if (path.empty()) return false;
         auto root = registry.openKey(finding.RootKey, "", RegAccess::ReadWrite);
-        return root && (*root)->deleteTree(path).isOk();
+        return root && Removed((*root)->deleteTree(path));
     }
     if (finding.Kind == DeleteValue) {
         auto key = registry.openKey(finding.RootKey, path, RegAccess::ReadWrite);
         if (!key) {
             progressText.clear();
-            return false;
+            return Removed(key.status());
         }
         progressText = context_.language.LangText(kMsgDeletingValue) + " " + finding.KeyPath +
                        " - " + finding.ValueName;
-        return (*key)->deleteValue(finding.ValueName).isOk();
+        return Removed((*key)->deleteValue(finding.ValueName));
     }
     progressText.clear();
     return false;
@@ -116,6 +127,13 @@ bool TRegistryClean::repair(const TRegData& finding, std::string& progressText) 
 
 void TRegistryClean::execute() {
     result_ = {};
+    // A registry that refuses to be saved (Wine's server runs, a hive is damaged) is found out
+    // before anything is written: no backup of a repair that cannot happen.
+    if (Status s = context_.machine.registry().flush(); !s) {
+        result_.flushStatus = s;
+        publish(s.message(), 0, false);
+        return;
+    }
     result_.backupWanted = core::ModuleBackupEnabled(context_.machine.registry(), "OneClick");
     if (result_.backupWanted && !backup()) {
         publish(result_.backupStatus.message(), 0, false);

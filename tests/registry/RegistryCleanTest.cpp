@@ -9,6 +9,7 @@
 #include "core/threads/HeadlessUiBridge.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "registry/ScanFixture.h"
+#include "support/RunningWineServer.h"
 
 namespace quorvel::registry {
 namespace {
@@ -89,8 +90,8 @@ TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
     const auto result = repair(findings);
 
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
-    EXPECT_EQ(result.deleted, 2u);
-    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_EQ(result.deleted, 3u);  // the value under a missing key is already gone
+    EXPECT_EQ(result.skipped, 1u);  // the root
     EXPECT_TRUE(result.flushStatus);
     EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
     EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
@@ -186,6 +187,35 @@ TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothi
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone"));
     ASSERT_TRUE(result.backupStatus);
     EXPECT_TRUE(machine().fileSystem().isFile(backupsDir + result.backupFile));
+}
+
+TEST_F(RegistryCleanTest, WhatIsAlreadyGoneCountsAsRepaired) {
+    plant();
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\NeverThere", "", DeleteKey));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "NoSuchValue", DeleteValue));
+    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\NoKey", "v", DeleteValue));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
+    const auto result = repair(findings);
+    EXPECT_EQ(result.deleted, 4u);
+    EXPECT_EQ(result.skipped, 0u);
+    EXPECT_TRUE(result.flushStatus) << result.flushStatus.message();
+}
+
+TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
+    plant();
+    (void)built();
+    testing::RunningWineServer server(builder.prefix());
+    ASSERT_TRUE(server.running());
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    const auto result = repair(findings);
+    EXPECT_FALSE(result.flushStatus);
+    EXPECT_NE(result.flushStatus.message().find("Wine is running"), std::string::npos);
+    EXPECT_EQ(result.deleted, 0u);
+    EXPECT_TRUE(result.backupEntry.empty());
+    EXPECT_FALSE(machine().fileSystem().exists(kBackups));
+    EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/wineprefix/WineServer.h"
+#include "support/RunningWineServer.h"
 #include "support/TempDir.h"
 
 namespace quorvel::platform::wineprefix {
@@ -16,40 +17,7 @@ namespace {
 
 using testing::TempDir;
 
-// Holds a write lock on `lockFile` in a child process, the way a running wineserver does.
-class LockHolder {
-public:
-    explicit LockHolder(const std::filesystem::path& lockFile) {
-        int ready[2];
-        if (::pipe(ready) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT, 0600);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            for (;;)
-                ::pause();
-        }
-        ::close(ready[1]);
-        char ok = '0';
-        locked_ = ::read(ready[0], &ok, 1) == 1 && ok == '1';
-        ::close(ready[0]);
-    }
-    ~LockHolder() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool locked() const { return locked_; }
-
-private:
-    pid_t pid_ = -1;
-    bool locked_ = false;
-};
+using testing::LockHolder;
 
 TEST(WineServer, NamesTheFolderOfThePrefixDeviceAndInode) {
     TempDir dir;
