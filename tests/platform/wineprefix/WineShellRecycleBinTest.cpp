@@ -149,12 +149,31 @@ TEST_F(WineShellRecycleBinTest, TheMachinesOwnFolderWinsOverTheUsersTrash) {
     TempDir home;
     ScopedEnv xdg("XDG_DATA_HOME", (home.path() / "data").string());
     ScopedEnv homeVar("HOME", home.path().string());
-    writeBytes(home.path() / "data" / "Trash" / "files" / "users-own.txt", 50);
+    // The shared trash: the user's own file, one trashed from another prefix through a drive
+    // link of this one, and one trashed from this prefix. Only the last is the machine's.
+    const auto trash = home.path() / "data" / "Trash";
+    const auto info = [&](const std::string& name, const fs::path& from) {
+        fs::create_directories(trash / "info");
+        std::ofstream(trash / "info" / (name + ".trashinfo"))
+            << "[Trash Info]\nPath=" << escaped(from) << "\n";
+    };
+    writeBytes(trash / "files" / "users-own.txt", 50);
+    info("users-own.txt", home.path() / "users-own.txt");
+    writeBytes(trash / "files" / "other.txt", 30);
+    builder_.drive('x', home.path());
+    info("other.txt", builder_.prefix() / "dosdevices" / "x:" / "other.txt");
+    writeBytes(trash / "files" / "mine.txt", 20);
+    info("mine.txt", builder_.hostPath("C:\\users\\tester\\mine.txt"));
 
     {
         auto& s = shell(std::nullopt);
-        EXPECT_EQ(s.recycleBinFolder(), home.path() / "data" / "Trash");
-        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{50, 1}));
+        EXPECT_EQ(s.recycleBinFolder(), trash);
+        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{20, 1}));
+        ASSERT_TRUE(s.emptyRecycleBin(""));
+        EXPECT_FALSE(fs::exists(trash / "files" / "mine.txt"));
+        EXPECT_TRUE(fs::exists(trash / "files" / "users-own.txt"));
+        EXPECT_TRUE(fs::exists(trash / "info" / "users-own.txt.trashinfo"));
+        EXPECT_TRUE(fs::exists(trash / "files" / "other.txt"));
     }
     {
         ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
