@@ -9,6 +9,7 @@
 
 #include "platform/wineprefix/WineShell.h"
 #include "support/MachineBuilder.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +20,7 @@ using quorvel::platform::wineprefix::WinePrefixMachine;
 using quorvel::platform::wineprefix::WineShell;
 using quorvel::platform::wineprefix::WineShellOptions;
 using quorvel::testing::MachineBuilder;
+using quorvel::testing::ScopedEnv;
 using quorvel::testing::TempDir;
 
 namespace {
@@ -27,22 +29,6 @@ void writeBytes(const fs::path& p, std::size_t size) {
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << std::string(size, 'x');
 }
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A trash folder with four items:
 //   report.txt  100 bytes, trashed from the prefix's C: drive (host path, escaped)
