@@ -1,5 +1,6 @@
 #include "oneclick/Categories.h"
 
+#include "oneclick/JunkCategory.h"
 #include "oneclick/RegistryCategory.h"
 
 namespace quorvel::oneclick {
@@ -10,7 +11,10 @@ CategorySet MakeCategories(const ProgramLists& lists) {
         std::make_unique<RegistryCategory>(lists.registryFindings, lists.ignoreLists);
     set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
     set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
-    set[Index(ScanCategory::Junk)] = std::make_unique<PendingCategory>();
+    if (lists.junkFindings)
+        set[Index(ScanCategory::Junk)] = std::make_unique<JunkCategory>(*lists.junkFindings);
+    else
+        set[Index(ScanCategory::Junk)] = std::make_unique<PendingCategory>();
     set[Index(ScanCategory::Tracks)] = std::make_unique<PendingCategory>();
     set[Index(ScanCategory::Spyware)] = std::make_unique<PendingCategory>();
     return set;

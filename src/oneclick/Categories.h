@@ -1,5 +1,6 @@
 #pragma once
 
+#include "junk/JunkData.h"
 #include "oneclick/CategoryTasks.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
@@ -11,6 +12,7 @@ namespace quorvel::oneclick {
 struct ProgramLists {
     registry::RegFindings& registryFindings;
     const registry::TGlobalReg& ignoreLists;
+    junk::JunkFindings* junkFindings = nullptr;  // the junk category scans only with a list
 };
 
 // The six categories of the pass, each with the scanner and repair that exist today.

@@ -8,6 +8,7 @@
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
 #include "core/threads/HeadlessUiBridge.h"
+#include "junk/JunkData.h"
 #include "oneclick/CategoryTasks.h"
 #include "oneclick/OneClickRun.h"
 #include "oneclick/OneClickView.h"
@@ -31,6 +32,7 @@ public:
     OneClickRun& run() { return *run_; }
     const core::Context& context() const { return context_; }
     registry::RegFindings& regFindings() { return regFindings_; }
+    junk::JunkFindings& junkFindings() { return junkFindings_; }
     const CategorySet& categories() const { return categories_; }
 
 private:
@@ -41,6 +43,7 @@ private:
     core::HeadlessUiBridge bridge_;
     registry::TGlobalReg ignoreLists_;
     registry::RegFindings regFindings_;
+    junk::JunkFindings junkFindings_;
     CategorySet categories_;
     std::unique_ptr<OneClickRun> run_;
 };

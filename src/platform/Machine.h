@@ -4,6 +4,7 @@
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/InternetCache.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 
@@ -19,6 +20,7 @@ public:
     virtual FileSystem& fileSystem() = 0;
     virtual Environment& environment() = 0;
     virtual Shell& shell() = 0;
+    virtual InternetCache& internetCache() = 0;
 
     // Where the machine lives, for people (the prefix folder on Linux).
     virtual std::string displayName() const = 0;

@@ -8,6 +8,7 @@
 
 #include "CliContext.h"
 #include "EngineSession.h"
+#include "JunkCommands.h"
 #include "core/paths/PathUtils.h"
 #include "core/settings/ModuleBackup.h"
 #include "core/threads/HeadlessUiBridge.h"
@@ -99,6 +100,7 @@ void registerRepairCommands(CLI::App& app, CliContext& context) {
     auto dryRun = std::make_shared<bool>(false);
     reg->add_flag("--dry-run", *dryRun, "List what would be done and change nothing");
     reg->callback([&context, dryRun] { context.exitCode = repairRegistry(context, *dryRun); });
+    registerJunkRepairCommand(*repair, context);
 }
 
 }  // namespace quorvel::cli

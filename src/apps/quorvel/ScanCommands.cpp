@@ -13,6 +13,7 @@
 
 #include "CliContext.h"
 #include "JsonText.h"
+#include "JunkCommands.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
@@ -126,6 +127,7 @@ void registerScanCommands(CLI::App& app, CliContext& context) {
     auto json = std::make_shared<bool>(false);
     registryScan->add_flag("--json", *json, "Print the findings as a JSON array");
     registryScan->callback([&context, json] { context.exitCode = scanRegistry(context, *json); });
+    registerJunkScanCommand(*scan, context);
 }
 
 }  // namespace quorvel::cli

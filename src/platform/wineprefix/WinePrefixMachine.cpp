@@ -40,6 +40,7 @@ WinePrefixMachine::WinePrefixMachine(std::filesystem::path prefix,
     : prefix_(std::move(prefix)), registry_(std::move(registry)), fileSystem_(prefix_) {
     environment_ = std::make_unique<WineEnvironment>(*registry_, fileSystem_);
     shell_ = std::make_unique<WineShell>(prefix_, fileSystem_, *registry_, *environment_);
+    internetCache_ = std::make_unique<WineInternetCache>(prefix_, fileSystem_, *environment_);
 }
 
 bool WinePrefixMachine::isServerRunning() const {

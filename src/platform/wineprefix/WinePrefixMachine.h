@@ -9,6 +9,7 @@
 #include "platform/Status.h"
 #include "platform/wineprefix/WineEnvironment.h"
 #include "platform/wineprefix/WineFileSystem.h"
+#include "platform/wineprefix/WineInternetCache.h"
 #include "platform/wineprefix/WineRegistry.h"
 #include "platform/wineprefix/WineShell.h"
 
@@ -26,6 +27,7 @@ public:
     FileSystem& fileSystem() override { return fileSystem_; }
     Environment& environment() override { return *environment_; }
     Shell& shell() override { return *shell_; }
+    InternetCache& internetCache() override { return *internetCache_; }
     std::string displayName() const override { return prefix_.string(); }
 
     const std::filesystem::path& prefix() const { return prefix_; }
@@ -45,6 +47,7 @@ private:
     WineFileSystem fileSystem_;
     std::unique_ptr<WineEnvironment> environment_;
     std::unique_ptr<WineShell> shell_;
+    std::unique_ptr<WineInternetCache> internetCache_;
 };
 
 // Whether a folder looks like a Wine prefix: it holds system.reg or drive_c.

@@ -182,6 +182,21 @@ std::optional<char> WineShell::driveOfOriginal(const std::string& originalPath) 
     return text::asciiUpper((*windows)[0]);
 }
 
+bool WineShell::isSharedTrash(const fs::path& folder) const {
+    return folder != options_.recycleBin && folder != prefix_ / kOwnRecycleBin;
+}
+
+bool WineShell::cameFromPrefix(const std::string& originalPath) const {
+    if (originalPath.empty() || originalPath[0] != '/') return false;
+    std::error_code ec;
+    const auto original = fs::weakly_canonical(fs::path(originalPath), ec);
+    if (ec) return false;
+    const auto prefix = fs::weakly_canonical(prefix_, ec);
+    if (ec) return false;
+    const auto rel = original.lexically_relative(prefix);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
 Result<std::vector<WineShellTrash::Item>> WineShell::binItems(std::string_view driveRoot) const {
     std::optional<char> drive;
     if (!driveRoot.empty()) {
@@ -197,6 +212,11 @@ Result<std::vector<WineShellTrash::Item>> WineShell::binItems(std::string_view d
                       "The recycle bin cannot be found: no home folder is set.");
     }
     auto items = WineShellTrash(*folder).items();
+    if (isSharedTrash(*folder)) {
+        std::erase_if(items, [&](const WineShellTrash::Item& item) {
+            return !cameFromPrefix(item.originalPath);
+        });
+    }
     if (drive) {
         std::erase_if(items, [&](const WineShellTrash::Item& item) {
             return driveOfOriginal(item.originalPath) != drive;
@@ -226,7 +246,9 @@ Status WineShell::emptyRecycleBin(std::string_view driveRoot) {
         if (!status && failed++ == 0) first = status;
     }
     if (driveRoot.empty()) {
-        if (const auto folder = recycleBinFolder()) WineShellTrash(*folder).removeLeftovers();
+        // The leftovers of a shared trash may be another owner's.
+        const auto folder = recycleBinFolder();
+        if (folder && !isSharedTrash(*folder)) WineShellTrash(*folder).removeLeftovers();
     }
     if (failed > 0) {
         return Status(

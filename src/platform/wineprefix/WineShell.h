@@ -60,6 +60,10 @@ private:
     // The items of the bin on `driveRoot` ("" = all); fails for a root that is not "X:\".
     Result<std::vector<WineShellTrash::Item>> binItems(std::string_view driveRoot) const;
     std::optional<char> driveOfOriginal(const std::string& originalPath) const;
+    // The freedesktop trash is shared with the Linux desktop and every other prefix: only items
+    // trashed from a host path inside this prefix (links resolved) belong to the machine.
+    bool isSharedTrash(const std::filesystem::path& folder) const;
+    bool cameFromPrefix(const std::string& originalPath) const;
     std::string registryFolder(RootKey root, const char* valueName) const;
     std::string readString(RootKey root, std::string_view key, std::string_view name) const;
 

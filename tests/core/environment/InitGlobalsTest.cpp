@@ -84,6 +84,7 @@ public:
     platform::FileSystem& fileSystem() override { return inner_.fileSystem(); }
     platform::Environment& environment() override { return *this; }
     platform::Shell& shell() override { return inner_.shell(); }
+    platform::InternetCache& internetCache() override { return inner_.internetCache(); }
     std::string displayName() const override { return inner_.displayName(); }
 
     std::optional<std::string> variable(std::string_view name) const override {

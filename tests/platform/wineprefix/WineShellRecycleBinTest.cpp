@@ -9,6 +9,7 @@
 
 #include "platform/wineprefix/WineShell.h"
 #include "support/MachineBuilder.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +20,7 @@ using quorvel::platform::wineprefix::WinePrefixMachine;
 using quorvel::platform::wineprefix::WineShell;
 using quorvel::platform::wineprefix::WineShellOptions;
 using quorvel::testing::MachineBuilder;
+using quorvel::testing::ScopedEnv;
 using quorvel::testing::TempDir;
 
 namespace {
@@ -27,22 +29,6 @@ void writeBytes(const fs::path& p, std::size_t size) {
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << std::string(size, 'x');
 }
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A trash folder with four items:
 //   report.txt  100 bytes, trashed from the prefix's C: drive (host path, escaped)
@@ -149,12 +135,31 @@ TEST_F(WineShellRecycleBinTest, TheMachinesOwnFolderWinsOverTheUsersTrash) {
     TempDir home;
     ScopedEnv xdg("XDG_DATA_HOME", (home.path() / "data").string());
     ScopedEnv homeVar("HOME", home.path().string());
-    writeBytes(home.path() / "data" / "Trash" / "files" / "users-own.txt", 50);
+    // The shared trash: the user's own file, one trashed from another prefix through a drive
+    // link of this one, and one trashed from this prefix. Only the last is the machine's.
+    const auto trash = home.path() / "data" / "Trash";
+    const auto info = [&](const std::string& name, const fs::path& from) {
+        fs::create_directories(trash / "info");
+        std::ofstream(trash / "info" / (name + ".trashinfo"))
+            << "[Trash Info]\nPath=" << escaped(from) << "\n";
+    };
+    writeBytes(trash / "files" / "users-own.txt", 50);
+    info("users-own.txt", home.path() / "users-own.txt");
+    writeBytes(trash / "files" / "other.txt", 30);
+    builder_.drive('x', home.path());
+    info("other.txt", builder_.prefix() / "dosdevices" / "x:" / "other.txt");
+    writeBytes(trash / "files" / "mine.txt", 20);
+    info("mine.txt", builder_.hostPath("C:\\users\\tester\\mine.txt"));
 
     {
         auto& s = shell(std::nullopt);
-        EXPECT_EQ(s.recycleBinFolder(), home.path() / "data" / "Trash");
-        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{50, 1}));
+        EXPECT_EQ(s.recycleBinFolder(), trash);
+        EXPECT_EQ(*s.recycleBinQuery(""), (RecycleBinInfo{20, 1}));
+        ASSERT_TRUE(s.emptyRecycleBin(""));
+        EXPECT_FALSE(fs::exists(trash / "files" / "mine.txt"));
+        EXPECT_TRUE(fs::exists(trash / "files" / "users-own.txt"));
+        EXPECT_TRUE(fs::exists(trash / "info" / "users-own.txt.trashinfo"));
+        EXPECT_TRUE(fs::exists(trash / "files" / "other.txt"));
     }
     {
         ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
