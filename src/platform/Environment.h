@@ -48,6 +48,9 @@ public:
     virtual std::string longPathName(std::string_view path) const = 0;
     // GetUserName.
     virtual std::string userName() const = 0;
+    // GetTokenInformation(TokenUser) + ConvertSidToStringSid: the user's SID, which names
+    // HKEY_CURRENT_USER's key under HKEY_USERS.
+    virtual std::string userSid() const = 0;
 };
 
 }  // namespace quorvel::platform

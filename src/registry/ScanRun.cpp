@@ -1,5 +1,6 @@
 #include "registry/ScanRun.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -17,7 +18,8 @@ constexpr std::size_t kTargetCacheLimit = 200000;
 
 }  // namespace
 
-ScanRun::ScanRun(const core::Context& context, ScanHost& host) : context_(context), host_(host) {
+ScanRun::ScanRun(const core::Context& context, ScanHost& host)
+    : context_(context), host_(host), userSid_(context.machine.environment().userSid()) {
     tester_.expandVars = [this](std::string_view text) { return expandVars(text); };
     tester_.targetExists = [this](std::string_view commandLine, bool cutAtComma) {
         return targetExists(commandLine, cutAtComma);
@@ -163,9 +165,32 @@ std::string ScanRun::message(int id, std::string_view first, std::string_view se
 void ScanRun::add(platform::RootKey root, std::string_view keyPath, std::string_view valueName,
                   std::string_view data, std::string description, RegFindingKind kind,
                   int groupMarker) {
+    // HKEY_USERS\<the user>\rest is HKEY_CURRENT_USER\rest: findings there are filed under
+    // HKEY_CURRENT_USER.
+    auto canonicalRoot = root;
+    std::string_view canonicalPath = keyPath;
+    while (canonicalPath.starts_with('\\'))
+        canonicalPath.remove_prefix(1);
+    while (canonicalPath.ends_with('\\'))
+        canonicalPath.remove_suffix(1);
+    if (root == platform::RootKey::Users && !userSid_.empty() &&
+        platform::text::istartsWith(canonicalPath, userSid_) &&
+        (canonicalPath.size() == userSid_.size() || canonicalPath[userSid_.size()] == '\\')) {
+        canonicalRoot = platform::RootKey::CurrentUser;
+        canonicalPath.remove_prefix(std::min(canonicalPath.size(), userSid_.size() + 1));
+    }
+    std::string identity = std::to_string(static_cast<std::uint32_t>(canonicalRoot));
+    identity.append("\n").append(platform::text::toUpperAscii(canonicalPath));
+    identity.append("\n").append(platform::text::toUpperAscii(valueName));
+    // The data tells apart two problems of one key (a class whose two servers are both gone).
+    identity.append("\n").append(data);
+    if (!reported_.insert(std::move(identity)).second) return;
+
     TRegData finding;
-    finding.RootKey = root;
-    finding.KeyPath = keyPath;
+    finding.RootKey = canonicalRoot;
+    // Shown and repaired under the name people know the user's hive by.
+    finding.KeyPath =
+        canonicalRoot == root ? std::string(keyPath) : "\\" + std::string(canonicalPath);
     finding.ValueName = valueName;
     finding.Data = data;
     finding.Description = std::move(description);

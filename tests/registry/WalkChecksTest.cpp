@@ -93,16 +93,30 @@ TEST_F(WalkChecks, UserHivesThroughTheUsersRoot) {
 
     const RegFindings found = run(registry::CheckUserHivePaths, 10);
     SCOPED_TRACE(qt::Describe(found));
-    const auto vendor =
-        at(found, "\\" + std::string(qt::MachineBuilder::kUserSid) + "\\Software\\Vendor");
+    // The user's own hive is filed under HKEY_CURRENT_USER.
+    const auto vendor = at(found, "\\Software\\Vendor");
     ASSERT_EQ(vendor.size(), 1u);
-    EXPECT_EQ(vendor[0].RootKey, RootKey::Users);
+    EXPECT_EQ(vendor[0].RootKey, RootKey::CurrentUser);
     EXPECT_EQ(at(found, "\\.Default\\Software\\Other").size(), 1u);
     EXPECT_EQ(found.size(), 2u);
     for (int p : host.positions) {
         EXPECT_GT(p, 10);
         EXPECT_LE(p, 15);
     }
+}
+
+// HKEY_CURRENT_USER and HKEY_USERS\<the user> reach one hive: a broken Run value found by the
+// Run check and again by the walk of the user's tree is one finding; another user's is its own.
+TEST_F(WalkChecks, OneProblemReachedThroughTwoRootsIsOneFinding) {
+    const std::string runKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    builder.value("HKCU" + runKey, "Gone", RegValue::string(kGone));
+    builder.value("HKU\\.Default" + runKey, "Gone", RegValue::string(kGone));
+
+    const RegFindings found = run({registry::CheckRunEntries, registry::CheckUserHivePaths});
+    SCOPED_TRACE(qt::Describe(found));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(found[1].KeyPath, "\\.Default" + runKey);
 }
 
 TEST_F(WalkChecks, SoundEventsAndVirtualDeviceDrivers) {

@@ -39,6 +39,9 @@ public:
     DriveType driveType(std::string_view root) const override;
     std::string longPathName(std::string_view path) const override;
     std::string userName() const override { return userName_; }
+    std::string userSid() const override { return userSid_; }
+    // The SID the user's hive is filed under (the registry knows it from user.reg).
+    void setUserSid(std::string sid) { userSid_ = std::move(sid); }
 
     // Every variable, in name order.
     std::vector<std::pair<std::string, std::string>> variables() const;
@@ -57,6 +60,7 @@ private:
     std::string windowsDirectory_;
     std::string systemDirectory_;
     std::string userName_;
+    std::string userSid_;
     std::map<char, DriveType> driveTypes_;  // upper-case letter -> type named in the registry
 };
 

@@ -39,6 +39,7 @@ WinePrefixMachine::WinePrefixMachine(std::filesystem::path prefix,
                                      std::unique_ptr<WineRegistry> registry)
     : prefix_(std::move(prefix)), registry_(std::move(registry)), fileSystem_(prefix_) {
     environment_ = std::make_unique<WineEnvironment>(*registry_, fileSystem_);
+    environment_->setUserSid(registry_->currentUserName());
     shell_ = std::make_unique<WineShell>(prefix_, fileSystem_, *registry_, *environment_);
     internetCache_ = std::make_unique<WineInternetCache>(prefix_, fileSystem_, *environment_);
 }

@@ -97,6 +97,10 @@ Status WineRegistry::flush() {
     return state_->flush();
 }
 
+std::string WineRegistry::currentUserName() const {
+    return state_->currentUser()->name;
+}
+
 std::vector<HiveProblem> WineRegistry::problems() const {
     return state_->problems();
 }

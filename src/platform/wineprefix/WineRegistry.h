@@ -53,6 +53,8 @@ public:
     // The first unreadable line of each damaged hive.
     std::vector<HiveProblem> problems() const;
     const std::filesystem::path& prefix() const;
+    // The name of HKEY_CURRENT_USER under HKEY_USERS: the SID in user.reg's header.
+    std::string currentUserName() const;
 
 private:
     explicit WineRegistry(std::shared_ptr<RegistryState> state);

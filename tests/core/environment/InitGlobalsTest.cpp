@@ -86,6 +86,7 @@ public:
     platform::Shell& shell() override { return inner_.shell(); }
     platform::InternetCache& internetCache() override { return inner_.internetCache(); }
     std::string displayName() const override { return inner_.displayName(); }
+    std::string userSid() const override { return inner_.environment().userSid(); }
 
     std::optional<std::string> variable(std::string_view name) const override {
         for (const auto& h : hidden_)
