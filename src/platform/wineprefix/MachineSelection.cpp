@@ -81,6 +81,17 @@ Status copyDemoMachine(const std::filesystem::path& source, const std::filesyste
         fs::remove_all(staging, ec);
         return copyFailure(source, target, ec);
     }
+    // Files keep their times: the machine's old temporary files must stay old in the copy.
+    for (auto it = fs::recursive_directory_iterator(source, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code timeError;
+        if (!it->is_regular_file(timeError) || it->is_symlink(timeError)) continue;
+        const auto time = it->last_write_time(timeError);
+        if (!timeError)
+            fs::last_write_time(staging / fs::relative(it->path(), source, timeError), time,
+                                timeError);
+    }
+    ec.clear();
     fs::create_directories(staging / "dosdevices", ec);
     const auto cDrive = staging / "dosdevices" / "c:";
     if (!fs::is_symlink(cDrive, ec)) {

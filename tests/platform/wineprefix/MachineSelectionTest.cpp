@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/wineprefix/MachineSelection.h"
 #include "support/MachineBuilder.h"
 #include "support/TempDir.h"
@@ -72,10 +74,16 @@ TEST(MachineSelection, DemoIsCopiedOnceAndTheBundledCopyNeverChanges) {
     EXPECT_TRUE(fs::exists(copy / "drive_c" / "mine.txt"));
     EXPECT_FALSE(fs::exists(h.demo.prefix() / "drive_c" / "mine.txt"));
 
-    // A fresh copy replaces it whole.
+    // A fresh copy replaces it whole, and its files keep their times (old temporary files of
+    // the demo machine must stay old).
+    const fs::path old = h.demo.prefix() / "drive_c" / "old.tmp";
+    std::ofstream(old) << "x";
+    const auto oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24 * 30);
+    fs::last_write_time(old, oldTime);
     ASSERT_TRUE(copyDemoMachine(in.demoSource, copy));
     EXPECT_FALSE(fs::exists(copy / "drive_c" / "mine.txt"));
     EXPECT_TRUE(fs::exists(copy / "system.reg"));
+    EXPECT_EQ(fs::last_write_time(copy / "drive_c" / "old.tmp"), oldTime);
     for (const auto& e : fs::directory_iterator(data.path() / "quorvel"))
         EXPECT_EQ(e.path().filename(), "demo-machine");  // no staging folders left
 }
