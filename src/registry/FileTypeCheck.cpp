@@ -174,6 +174,20 @@ void CheckFileTypes(ScanRun& run) {
         if (!examined.insert(progId).second) continue;
         CheckProgId(run, *root, progId);
     }
+    // Shell extensions register for folders, drives and every file-system object as often as
+    // for file types; no extension leads to these classes, so their handler lists are examined
+    // on their own.
+    for (const char* shellClass :
+         {"AllFilesystemObjects", "Directory", "Directory\\Background", "Drive", "Folder"}) {
+        if (run.stopped()) break;
+        auto classKey = ScanRun::openBelow(*root, shellClass);
+        if (!classKey) continue;
+        const std::string classPath = "\\" + std::string(shellClass);
+        for (const char* list :
+             {"ContextMenuHandlers", "PropertySheetHandlers", "DragDropHandlers"}) {
+            CheckHandlers(run, *classKey, classPath, list, kOtherGroup);
+        }
+    }
     run.endStep();
 }
 

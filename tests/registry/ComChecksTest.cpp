@@ -132,6 +132,14 @@ TEST_F(ComChecks, BrokenClassesPropagateToReferences) {
     builder.key("HKLM\\Software\\Classes\\*\\shellex\\ContextMenuHandlers\\NoClass");
     builder.key(std::string("HKLM\\Software\\Classes\\*\\shellex\\ContextMenuHandlers\\") + kGood);
 
+    // Handlers of folders and drives, whose classes no extension leads to; one class deleted
+    // by hand, one broken.
+    classValue("Directory\\shellex\\ContextMenuHandlers\\Zip", "", RegValue::string(kMissing));
+    classValue("Directory\\Background\\shellex\\ContextMenuHandlers\\Term", "",
+               RegValue::string(kBroken));
+    classValue("Drive\\shellex\\PropertySheetHandlers\\Disk", "", RegValue::string(kGood));
+    classValue("Folder\\shellex\\DragDropHandlers\\Copy", "", RegValue::string(kMissing));
+
     const RegFindings found = run({registry::CheckComClasses, registry::CheckFileTypes});
     SCOPED_TRACE(qt::Describe(found));
     EXPECT_EQ(at(found, "\\Interface\\{I1}\\ProxyStubClsid32").size(), 1u);
@@ -152,6 +160,10 @@ TEST_F(ComChecks, BrokenClassesPropagateToReferences) {
     EXPECT_TRUE(at(found, handlers + kGood).empty());
     EXPECT_EQ(one(found, handlers + "NoClass").Description,
               "Shell extension handler without a class");
+    EXPECT_EQ(at(found, "\\Directory\\shellex\\ContextMenuHandlers\\Zip").size(), 1u);
+    EXPECT_EQ(at(found, "\\Directory\\Background\\shellex\\ContextMenuHandlers\\Term").size(), 1u);
+    EXPECT_TRUE(at(found, "\\Drive\\shellex\\PropertySheetHandlers\\Disk").empty());
+    EXPECT_EQ(at(found, "\\Folder\\shellex\\DragDropHandlers\\Copy").size(), 1u);
     const auto sheet = at(found, std::string("\\*\\shellex\\PropertySheetHandlers\\") + kBroken);
     ASSERT_EQ(sheet.size(), 1u);
     EXPECT_EQ(sheet[0].GroupMarker, -1);
