@@ -6,6 +6,12 @@
 
 namespace quorvel::registry {
 
+// HKLM\SOFTWARE as 64-bit programs see it, and the 32-bit view that registry redirection shows
+// 32-bit programs (and their installers write). Keys that Windows and Wine share between the
+// views (App Paths, the classes) are checked once, in the first.
+inline constexpr std::array<std::string_view, 2> kSoftwareViews = {"\\SOFTWARE",
+                                                                   "\\SOFTWARE\\Wow6432Node"};
+
 // The twenty checks of the registry scan, in the order the scan runs them. Each tests the stop
 // request in its loops and ends with the run's end-of-step rendezvous.
 void CheckShellFolders(ScanRun& run);          // 1, current user

@@ -42,10 +42,14 @@ void CheckEmptySoftwareKeys(ScanRun& run) {
 }
 
 void CheckRunEntries(ScanRun& run) {
-    const std::string runPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const RootKey roots[] = {RootKey::CurrentUser, RootKey::LocalMachine};
-    for (int part = 0; part < 2; ++part) {
+    // The user's key is one for both views; the machine's has a 32-bit one.
+    const std::string tail = "\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const RootKey roots[] = {RootKey::CurrentUser, RootKey::LocalMachine, RootKey::LocalMachine};
+    const std::string paths[] = {"\\Software" + tail, std::string(kSoftwareViews[0]) + tail,
+                                 std::string(kSoftwareViews[1]) + tail};
+    for (int part = 0; part < 3; ++part) {
         if (part > 0 && run.stopped()) break;
+        const std::string& runPath = paths[part];
         auto key = run.open(roots[part], runPath);
         if (!key) continue;
         const auto values = key->values();
@@ -53,7 +57,8 @@ void CheckRunEntries(ScanRun& run) {
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (run.stopped()) break;
             const auto& value = values[i];
-            run.progress(i, values.size(), 50, 50.0 * part, Shown(runPath) + "\\" + value.name);
+            run.progress(i, values.size(), 100.0 / 3, 100.0 / 3 * part,
+                         Shown(runPath) + "\\" + value.name);
             if (!value.value.isString()) continue;
             const std::string command = value.value.asString().value_or(std::string{});
             const auto expanded = run.expandVars(command);
@@ -90,13 +95,15 @@ void CheckAppPaths(ScanRun& run) {
     run.endStep();
 }
 
-void CheckUninstallEntries(ScanRun& run) {
-    const std::string listPath = std::string(kCurrentVersion) + "\\Uninstall";
+namespace {
+
+// The entries of one view of the Uninstall list, in the part of the step from offset.
+void CheckUninstallView(ScanRun& run, const std::string& listPath, double offset) {
     const auto names = SubkeysOf(run, RootKey::LocalMachine, listPath);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (run.stopped()) break;
         const std::string entryPath = listPath + "\\" + names[i];
-        run.progress(i, names.size(), 100, 0, Shown(entryPath));
+        run.progress(i, names.size(), 50, offset, Shown(entryPath));
         auto key = run.open(RootKey::LocalMachine, entryPath);
         if (!key) continue;
         std::string valueNames;
@@ -123,6 +130,18 @@ void CheckUninstallEntries(ScanRun& run) {
             run.add(RootKey::LocalMachine, entryPath, "", "", run.message(11066), DeleteKey);
         }
     }
+}
+
+}  // namespace
+
+void CheckUninstallEntries(ScanRun& run) {
+    for (std::size_t view = 0; view < kSoftwareViews.size(); ++view) {
+        if (view > 0 && run.stopped()) break;
+        CheckUninstallView(
+            run,
+            std::string(kSoftwareViews[view]) + "\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+            50.0 * static_cast<double>(view));
+    }
     run.endStep();
 }
 
@@ -135,7 +154,12 @@ void CheckArpCache(ScanRun& run) {
         const std::string cachePath = listPath + "\\" + names[i];
         run.progress(i, names.size(), 100, 0, Shown(cachePath));
         if (!run.keyExists(RootKey::LocalMachine, uninstallPath)) continue;
-        if (!run.keyExists(RootKey::LocalMachine, uninstallPath + "\\" + names[i])) {
+        // A 32-bit program's entry stands in the 32-bit view of the list.
+        const std::string uninstall32 = std::string(kSoftwareViews[1]) +
+                                        "\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                        names[i];
+        if (!run.keyExists(RootKey::LocalMachine, uninstallPath + "\\" + names[i]) &&
+            !run.keyExists(RootKey::LocalMachine, uninstall32)) {
             run.add(RootKey::LocalMachine, cachePath, "", "", run.message(11067, names[i]),
                     DeleteKey);
         }

@@ -33,18 +33,23 @@ void ForEachValue(ScanRun& run, const std::string& keyPath, double share, double
 }  // namespace
 
 void CheckSharedDlls(ScanRun& run) {
-    const std::string keyPath = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-    ForEachValue(run, keyPath, 100, 0, [&](const platform::NamedRegValue& value) {
-        std::uint32_t count = 1;
-        if (value.value.type == platform::regtype::Dword) count = value.value.asDword().value_or(1);
-        if (!run.embeddedPathExists(value.name)) {
-            run.add(kMachine, keyPath, value.name, std::to_string(count),
-                    run.message(11059, value.name), DeleteValue);
-        } else if (count == 0) {
-            run.add(kMachine, keyPath, value.name, "0", run.message(11060, value.name),
-                    DeleteValue);
-        }
-    });
+    for (std::size_t view = 0; view < kSoftwareViews.size(); ++view) {
+        if (view > 0 && run.stopped()) break;
+        const std::string keyPath =
+            std::string(kSoftwareViews[view]) + "\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+        ForEachValue(run, keyPath, 50, 50.0 * view, [&](const platform::NamedRegValue& value) {
+            std::uint32_t count = 1;
+            if (value.value.type == platform::regtype::Dword)
+                count = value.value.asDword().value_or(1);
+            if (!run.embeddedPathExists(value.name)) {
+                run.add(kMachine, keyPath, value.name, std::to_string(count),
+                        run.message(11059, value.name), DeleteValue);
+            } else if (count == 0) {
+                run.add(kMachine, keyPath, value.name, "0", run.message(11060, value.name),
+                        DeleteValue);
+            }
+        });
+    }
     run.endStep();
 }
 
@@ -79,20 +84,26 @@ void CheckFonts(ScanRun& run) {
 }
 
 void CheckHelpFiles(ScanRun& run) {
-    const std::string keys[] = {"\\SOFTWARE\\Microsoft\\Windows\\Help",
-                                "\\SOFTWARE\\Microsoft\\Windows\\Html Help"};
-    for (int part = 0; part < 2; ++part) {
+    std::vector<std::string> keys;
+    for (const auto view : kSoftwareViews) {
+        keys.push_back(std::string(view) + "\\Microsoft\\Windows\\Help");
+        keys.push_back(std::string(view) + "\\Microsoft\\Windows\\Html Help");
+    }
+    const double share = 100.0 / static_cast<double>(keys.size());
+    for (std::size_t part = 0; part < keys.size(); ++part) {
         if (part > 0 && run.stopped()) break;
-        ForEachValue(run, keys[part], 50, 50.0 * part, [&](const platform::NamedRegValue& value) {
-            if (!value.value.isString()) return;
-            const std::string folder = value.value.asString().value_or(std::string{});
-            const std::string file =
-                folder + (folder.ends_with('\\') || folder.empty() ? "" : "\\") + value.name;
-            if (!run.targetExists(file, false)) {
-                run.add(kMachine, keys[part], value.name, folder,
-                        run.message(11058, value.name, file), DeleteValue);
-            }
-        });
+        ForEachValue(run, keys[part], share, share * static_cast<double>(part),
+                     [&](const platform::NamedRegValue& value) {
+                         if (!value.value.isString()) return;
+                         const std::string folder = value.value.asString().value_or(std::string{});
+                         const std::string file =
+                             folder + (folder.ends_with('\\') || folder.empty() ? "" : "\\") +
+                             value.name;
+                         if (!run.targetExists(file, false)) {
+                             run.add(kMachine, keys[part], value.name, folder,
+                                     run.message(11058, value.name, file), DeleteValue);
+                         }
+                     });
     }
     run.endStep();
 }

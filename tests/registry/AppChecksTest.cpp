@@ -314,3 +314,34 @@ TEST_F(AppChecks, VariablesExpandedFromTheMachineEnvironment) {
         EXPECT_EQ(inRun, rows[i].reported ? 1 : 0) << qt::Describe(runFound);
     }
 }
+
+// A 32-bit program registers itself in the 32-bit view: its leftovers are found there, and its
+// registrations count as present.
+TEST_F(AppChecks, ThirtyTwoBitViewOfTheDedicatedSteps) {
+    const std::string view32 = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows";
+    builder.file("C:\\Program Files (x86)\\Here\\uninst.exe", "MZ");
+    builder.value(view32 + "\\CurrentVersion\\Uninstall\\Here", "UninstallString",
+                  Sz("C:\\Program Files (x86)\\Here\\uninst.exe"));
+    builder.value(view32 + "\\CurrentVersion\\Uninstall\\Gone", "UninstallString",
+                  Sz("C:\\Program Files (x86)\\Gone\\uninst.exe"));
+    builder.value(view32 + "\\CurrentVersion\\Run", "Gone",
+                  Sz("\"C:\\Program Files (x86)\\Gone\\tray.exe\""));
+    builder.value(view32 + "\\CurrentVersion\\SharedDLLs", "C:\\Gone32\\shared.dll",
+                  RegValue::dword(1));
+    builder.value(view32 + "\\Help", "gone.hlp", Sz("C:\\Program Files (x86)\\Gone\\"));
+    builder.value(kCurrentVersion + "\\Uninstall\\Other", "UninstallString",
+                  Sz("C:\\Tools\\tool.exe"));
+    builder.value(kCurrentVersion + "\\App Management\\ARPCache\\Here", "SlowInfoCache",
+                  RegValue::binary({0}));
+
+    const RegFindings found =
+        run({registry::CheckUninstallEntries, registry::CheckArpCache, registry::CheckRunEntries,
+             registry::CheckSharedDlls, registry::CheckHelpFiles});
+    SCOPED_TRACE(qt::Describe(found));
+    const std::string base = "\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows";
+    EXPECT_EQ(at(found, base + "\\CurrentVersion\\Uninstall\\Gone").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\CurrentVersion\\Run").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\CurrentVersion\\SharedDLLs").size(), 1u);
+    EXPECT_EQ(at(found, base + "\\Help").size(), 1u);
+    EXPECT_EQ(found.size(), 4u);  // neither the installed program nor its ARP cache entry
+}
