@@ -18,8 +18,13 @@ bool IsLocaleNumber(std::string_view name) {
     return true;
 }
 
-void CheckClass(ScanRun& run, const platform::RegistryKey& list, const std::string& clsid) {
-    const std::string classPath = "\\CLSID\\" + clsid;
+// One class of a class list: "\CLSID", or "\Wow6432Node\CLSID", the classes 32-bit programs
+// see. Only the first marks a class broken for the references: the other classes of the root are
+// shared by both views, and a class may be broken in one view and sound in the other.
+void CheckClass(ScanRun& run, const platform::RegistryKey& list, const std::string& clsid,
+                std::string_view listPath) {
+    const std::string classPath = std::string(listPath) + "\\" + clsid;
+    const bool marks = listPath == "\\CLSID";
     // Keys are opened below their parent: one name lookup each instead of the whole path's.
     auto classKey = ScanRun::openBelow(list, clsid);
     if (!classKey) return;
@@ -47,11 +52,11 @@ void CheckClass(ScanRun& run, const platform::RegistryKey& list, const std::stri
             if (!run.serverPathExists(value)) {
                 run.add(kClasses, classPath, "", value, run.message(server.message, value),
                         DeleteKey);
-                run.markBroken(clsid);
+                if (marks) run.markBroken(clsid);
             }
         } else if (key->info().subKeyCount == 0 && ScanRun::valueNameCount(*key) == 0) {
             run.add(kClasses, classPath, "", "", run.message(11044), DeleteKey);
-            run.markBroken(clsid);
+            if (marks) run.markBroken(clsid);
         }
     }
 }
@@ -128,13 +133,13 @@ void CheckInterface(ScanRun& run, const platform::RegistryKey& list, const std::
 // step.
 template <class Check>
 void ForEachSubkey(ScanRun& run, std::string_view listPath, std::string_view label, double offset,
-                   Check check) {
+                   Check check, double share = 33) {
     auto list = run.open(kClasses, listPath);
     if (!list) return;
     const auto names = list->subKeyNames();
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (run.stopped()) return;
-        run.progress(i, names.size(), 33, offset, std::string(label) + "\\" + names[i]);
+        run.progress(i, names.size(), share, offset, std::string(label) + "\\" + names[i]);
         check(run, *list, names[i]);
     }
 }
@@ -142,7 +147,16 @@ void ForEachSubkey(ScanRun& run, std::string_view listPath, std::string_view lab
 }  // namespace
 
 void CheckComClasses(ScanRun& run) {
-    ForEachSubkey(run, "\\CLSID", "CLSID", 0, CheckClass);
+    for (const std::string_view list : {"\\CLSID", "\\Wow6432Node\\CLSID"}) {
+        if (run.stopped()) break;
+        const double offset = list == "\\CLSID" ? 0 : 25;
+        ForEachSubkey(
+            run, list, list.substr(1), offset,
+            [list](ScanRun& r, const platform::RegistryKey& l, const std::string& clsid) {
+                CheckClass(r, l, clsid, list);
+            },
+            list == "\\CLSID" ? 25 : 8);
+    }
     if (!run.stopped()) ForEachSubkey(run, "\\Typelib", "Typelib", 33, CheckTypeLibrary);
     if (!run.stopped()) ForEachSubkey(run, "\\Interface", "Interface", 66, CheckInterface);
     run.endStep();

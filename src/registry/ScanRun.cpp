@@ -144,13 +144,17 @@ std::optional<std::string> ScanRun::expandVars(std::string_view text) const {
 void ScanRun::openContainers() const {
     if (containersOpened_) return;
     clsidKey_ = open(platform::RootKey::ClassesRoot, "\\CLSID");
+    clsid32Key_ = open(platform::RootKey::ClassesRoot, "\\Wow6432Node\\CLSID");
     typeLibKey_ = open(platform::RootKey::ClassesRoot, "\\typelib");
     containersOpened_ = true;
 }
 
 bool ScanRun::classReferenceBroken(std::string_view clsid) const {
     openContainers();
-    return !clsidKey_ || !openBelow(*clsidKey_, clsid) || isListedBroken(clsid);
+    // A 32-bit program's class is registered only in the 32-bit view; it is found as well.
+    const bool registered = (clsidKey_ && openBelow(*clsidKey_, clsid)) ||
+                            (clsid32Key_ && openBelow(*clsid32Key_, clsid));
+    return !registered || isListedBroken(clsid);
 }
 
 bool ScanRun::typeLibReferenceBroken(std::string_view typeLib) const {

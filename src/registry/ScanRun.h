@@ -100,12 +100,13 @@ private:
     double progressBase_ = 0;
     std::unordered_set<std::string, platform::text::IHash, platform::text::IEqual> brokenClassIds_;
     std::unordered_map<std::string, bool> targetCache_;
-    // Key, value and data of every finding added, in one form for the two roots that reach the user's
-    // hive (HKEY_CURRENT_USER and HKEY_USERS\<the user's SID>): one problem is one finding.
+    // Key, value and data of every finding added, in one form for the two roots that reach the
+    // user's hive (HKEY_CURRENT_USER and HKEY_USERS\<the user's SID>): one problem is one finding.
     std::unordered_set<std::string> reported_;
     std::string userSid_;
     // HKEY_CLASSES_ROOT\CLSID and \typelib, opened on first use for the reference tests.
     mutable platform::RegistryKeyPtr clsidKey_;
+    mutable platform::RegistryKeyPtr clsid32Key_;
     mutable platform::RegistryKeyPtr typeLibKey_;
     mutable bool containersOpened_ = false;
 };

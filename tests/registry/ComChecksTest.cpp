@@ -220,4 +220,23 @@ TEST_F(ComChecks, AllFilesTypeIsAlwaysExamined) {
     EXPECT_EQ(at(found, "\\*\\shell\\scan").size(), 1u) << qt::Describe(found);
 }
 
+// The classes 32-bit programs register: checked in their own view, and a reference to a class
+// registered only there is not broken.
+TEST_F(ComChecks, ThirtyTwoBitClasses) {
+    builder.file("C:\\windows\\syswow64\\here32.dll", "MZ");
+    classValue("Wow6432Node\\CLSID\\{W1}\\InprocServer32", "",
+               RegValue::string("C:\\Program Files (x86)\\Gone\\gone32.dll"));
+    classValue("Wow6432Node\\CLSID\\{W2}\\InprocServer32", "",
+               RegValue::string("C:\\windows\\syswow64\\here32.dll"));
+    classValue("App32.Here\\CLSID", "", RegValue::string("{W2}"));
+    classValue("App32.Gone\\CLSID", "", RegValue::string("{W9}"));
+
+    const RegFindings found = run({registry::CheckComClasses, registry::CheckFileTypes});
+    SCOPED_TRACE(qt::Describe(found));
+    EXPECT_EQ(at(found, "\\Wow6432Node\\CLSID\\{W1}").size(), 1u);
+    EXPECT_TRUE(at(found, "\\Wow6432Node\\CLSID\\{W2}").empty());
+    EXPECT_TRUE(at(found, "\\App32.Here\\CLSID").empty());
+    EXPECT_EQ(at(found, "\\App32.Gone\\CLSID").size(), 1u);
+}
+
 }  // namespace
