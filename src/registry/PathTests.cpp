@@ -72,7 +72,15 @@ bool EmbeddedPathExists(const PathTester& tester, std::string_view data) {
         CutAfterExtension(s, ext);
 
     if (tester.targetExists(s, true)) return true;
-    if (tester.targetExists(CutAtFirst("(", s), true)) return true;
+    // "file.dll(1)": the file before a bracket. Only a file name counts there: cut at the bracket
+    // of "C:\Program Files (x86)\...", the rest "C:\Program Files " names a folder that exists.
+    const std::string beforeBracket = CutAtFirst("(", s);
+    const auto lastSlash = beforeBracket.find_last_of('\\');
+    if (beforeBracket.size() < s.size() && !beforeBracket.ends_with(' ') &&
+        beforeBracket.find('.', lastSlash == npos ? 0 : lastSlash) != npos &&
+        tester.targetExists(beforeBracket, true)) {
+        return true;
+    }
     // Explorer's MRU lists end each entry with "\1": the path is the part before it.
     const auto slash = s.find_last_of('\\');
     if (slash != std::string::npos && slash + 1 < s.size() &&
