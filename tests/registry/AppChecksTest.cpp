@@ -326,8 +326,8 @@ TEST_F(AppChecks, ThirtyTwoBitViewOfTheDedicatedSteps) {
                   Sz("C:\\Program Files (x86)\\Gone\\uninst.exe"));
     builder.value(view32 + "\\CurrentVersion\\Run", "Gone",
                   Sz("\"C:\\Program Files (x86)\\Gone\\tray.exe\""));
-    builder.value(view32 + "\\CurrentVersion\\SharedDLLs", "C:\\Program Files (x86)\\Gone\\shared.dll",
-                  RegValue::dword(1));
+    builder.value(view32 + "\\CurrentVersion\\SharedDLLs",
+                  "C:\\Program Files (x86)\\Gone\\shared.dll", RegValue::dword(1));
     builder.value(view32 + "\\Help", "gone.hlp", Sz("C:\\Program Files (x86)\\Gone\\"));
     builder.value(kCurrentVersion + "\\Uninstall\\Other", "UninstallString",
                   Sz("C:\\Tools\\tool.exe"));
