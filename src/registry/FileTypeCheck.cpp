@@ -35,17 +35,28 @@ void CheckClassReference(ScanRun& run, const platform::RegistryKey& parent,
     }
 }
 
-void CheckExtension(ScanRun& run, const platform::RegistryKey& root, const std::string& extension,
+// One view of the classes: the root and the path of its keys below HKEY_CLASSES_ROOT ("" or
+// "\Wow6432Node", where Wine files the file types of 32-bit programs). A ProgID an extension of
+// the 32-bit view names may stand in either view.
+struct ClassesView {
+    const platform::RegistryKey& root;
+    std::string base;
+    const platform::RegistryKey* shared = nullptr;  // the 64-bit root, for the 32-bit view
+};
+
+void CheckExtension(ScanRun& run, const ClassesView& view, const std::string& extension,
                     std::vector<Association>& associations) {
-    const std::string extPath = "\\" + extension;
+    const platform::RegistryKey& root = view.root;
+    const std::string extPath = view.base + "\\" + extension;
     auto key = ScanRun::openBelow(root, extension);
     if (!key) return;
     const std::string progId = ScanRun::defaultValue(*key);
     if (!progId.empty()) {
-        if (!ScanRun::openBelow(root, progId)) {
+        const bool inShared = view.shared && ScanRun::openBelow(*view.shared, progId);
+        if (!ScanRun::openBelow(root, progId) && !inShared) {
             run.add(kClasses, extPath, "", progId,
                     run.message(11043, "HKEY_CLASSES_ROOT\\" + progId), DeleteKey, kFileTypeGroup);
-        } else {
+        } else if (!inShared || ScanRun::openBelow(root, progId)) {
             associations.push_back({extension, progId});
         }
     }
@@ -56,9 +67,9 @@ void CheckExtension(ScanRun& run, const platform::RegistryKey& root, const std::
     }
 }
 
-void CheckRootClass(ScanRun& run, const platform::RegistryKey& root, const std::string& name) {
-    const std::string path = "\\" + name;
-    auto key = ScanRun::openBelow(root, name);
+void CheckRootClass(ScanRun& run, const ClassesView& view, const std::string& name) {
+    const std::string path = view.base + "\\" + name;
+    auto key = ScanRun::openBelow(view.root, name);
     if (!key) return;
     if (ScanRun::isEmptyKeyTree(*key, true)) {
         run.add(kClasses, path, "", "", run.message(11044), DeleteKey, kFileTypeGroup);
@@ -122,9 +133,9 @@ void CheckHandlers(ScanRun& run, const platform::RegistryKey& progKey, const std
     }
 }
 
-void CheckProgId(ScanRun& run, const platform::RegistryKey& root, const std::string& progId) {
-    const std::string progPath = "\\" + progId;
-    auto progKey = ScanRun::openBelow(root, progId);
+void CheckProgId(ScanRun& run, const ClassesView& view, const std::string& progId) {
+    const std::string progPath = view.base + "\\" + progId;
+    auto progKey = ScanRun::openBelow(view.root, progId);
     if (!progKey) return;
     CheckClassReference(run, *progKey, progPath);
 
@@ -142,6 +153,36 @@ void CheckProgId(ScanRun& run, const platform::RegistryKey& root, const std::str
     CheckHandlers(run, *progKey, progPath, "PropertySheetHandlers", kOtherGroup);
 }
 
+void CheckFileTypesIn(ScanRun& run, const ClassesView& view, double offset, double share) {
+    std::vector<std::string> names = view.root.subKeyNames();
+    std::stable_sort(names.begin(), names.end(), text::ILess{});
+
+    std::vector<Association> associations;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (run.stopped()) break;
+        run.progress(i, names.size(), share / 2, offset, names[i]);
+        if (names[i].starts_with('.')) {
+            CheckExtension(run, view, names[i], associations);
+        } else if (!view.shared) {
+            // The 32-bit view also holds the containers of 32-bit COM (CLSID, Interface, Media
+            // Type...), empty on a 64-bit Wine without its 32-bit half: only its file types are
+            // examined.
+            CheckRootClass(run, view, names[i]);
+        }
+    }
+
+    if (!view.shared) associations.insert(associations.begin(), Association{"(All files)", "*"});
+    // Several extensions often share one ProgID; it is examined once.
+    std::unordered_set<std::string, text::IHash, text::IEqual> examined;
+    for (std::size_t i = 0; i < associations.size(); ++i) {
+        if (run.stopped()) break;
+        const std::string& progId = associations[i].progId;
+        run.progress(i, associations.size(), share / 2, offset + share / 2, progId);
+        if (!examined.insert(progId).second) continue;
+        CheckProgId(run, view, progId);
+    }
+}
+
 }  // namespace
 
 void CheckFileTypes(ScanRun& run) {
@@ -150,29 +191,9 @@ void CheckFileTypes(ScanRun& run) {
         run.endStep();
         return;
     }
-    std::vector<std::string> names = root->subKeyNames();
-    std::stable_sort(names.begin(), names.end(), text::ILess{});
-
-    std::vector<Association> associations;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (run.stopped()) break;
-        run.progress(i, names.size(), 50, 0, names[i]);
-        if (names[i].starts_with('.')) {
-            CheckExtension(run, *root, names[i], associations);
-        } else {
-            CheckRootClass(run, *root, names[i]);
-        }
-    }
-
-    associations.insert(associations.begin(), Association{"(All files)", "*"});
-    // Several extensions often share one ProgID; it is examined once.
-    std::unordered_set<std::string, text::IHash, text::IEqual> examined;
-    for (std::size_t i = 0; i < associations.size(); ++i) {
-        if (run.stopped()) break;
-        const std::string& progId = associations[i].progId;
-        run.progress(i, associations.size(), 50, 50, progId);
-        if (!examined.insert(progId).second) continue;
-        CheckProgId(run, *root, progId);
+    CheckFileTypesIn(run, ClassesView{*root, ""}, 0, 90);
+    if (auto view32 = ScanRun::openBelow(*root, "Wow6432Node"); view32 && !run.stopped()) {
+        CheckFileTypesIn(run, ClassesView{*view32, "\\Wow6432Node", root.get()}, 90, 10);
     }
     // Shell extensions register for folders, drives and every file-system object as often as
     // for file types; no extension leads to these classes, so their handler lists are examined

@@ -142,11 +142,9 @@ TEST(RealInstallers, InstalledProgramsAreCleanRemovedOnesFoundInBothViewsRepairK
              }) {
             EXPECT_TRUE(platform::text::icontains(text, reference)) << reference << "\n" << text;
         }
-        // Wine files a 32-bit program's file types under Classes\Wow6432Node, which the
-        // file-type step does not walk yet; the 64-bit program's are found.
-        if (!p->view32) {
-            EXPECT_TRUE(platform::text::icontains(text, p->name + ".Document\\DefaultIcon"));
-            EXPECT_TRUE(platform::text::icontains(text, p->name + ".Document\\Shell\\open"));
+        // Wine files a 32-bit program's file types under Classes\Wow6432Node.
+        for (const char* part : {".Document\\DefaultIcon", ".Document\\Shell\\open"}) {
+            EXPECT_TRUE(platform::text::icontains(text, classes + p->name + part)) << part;
         }
     }
     EXPECT_FALSE(platform::text::icontains(text, kept.name)) << text;
