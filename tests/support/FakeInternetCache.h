@@ -102,6 +102,10 @@ public:
     platform::Environment& environment() override { return inner_.environment(); }
     platform::Shell& shell() override { return inner_.shell(); }
     platform::InternetCache& internetCache() override { return cache_; }
+    platform::Result<platform::WriteLockPtr> lockForWriting(
+        const platform::LockWait& wait) override {
+        return inner_.lockForWriting(wait);
+    }
     std::string displayName() const override { return inner_.displayName(); }
 
 private:

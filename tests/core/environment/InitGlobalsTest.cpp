@@ -85,6 +85,10 @@ public:
     platform::Environment& environment() override { return *this; }
     platform::Shell& shell() override { return inner_.shell(); }
     platform::InternetCache& internetCache() override { return inner_.internetCache(); }
+    platform::Result<platform::WriteLockPtr> lockForWriting(
+        const platform::LockWait& wait) override {
+        return inner_.lockForWriting(wait);
+    }
     std::string displayName() const override { return inner_.displayName(); }
     std::string userSid() const override { return inner_.environment().userSid(); }
 

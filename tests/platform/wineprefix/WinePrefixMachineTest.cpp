@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -31,14 +32,18 @@ TEST(WinePrefixMachine, RefusesFoldersThatAreNoPrefix) {
     ASSERT_FALSE(file);
     EXPECT_NE(file.status().message().find("is not a folder"), std::string::npos);
 
-    // A drive_c alone is enough: the hives start empty.
+    // A drive_c without system.reg is some other tree: refused, and nothing is written to it.
     fs::create_directories(t.path() / "drive_c");
-    fs::create_directories(t.path() / "dosdevices");
-    fs::create_directory_symlink("../drive_c", t.path() / "dosdevices" / "c:");
-    auto bare = WinePrefixMachine::open(t.path());
-    ASSERT_TRUE(bare) << bare.status().message();
-    EXPECT_EQ((*bare)->environment().windowsDirectory(), "C:\\windows");
-    EXPECT_EQ((*bare)->environment().logicalDrives(), std::vector<std::string>{"C:\\"});
+    const auto bare = WinePrefixMachine::open(t.path());
+    ASSERT_FALSE(bare);
+    EXPECT_NE(bare.status().message().find("no system.reg"), std::string::npos);
+    EXPECT_FALSE(WinePrefixMachine::lockPrefix(t.path()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.path()), fs::directory_iterator()), 2);
+
+    std::ofstream(t.path() / "system.reg") << "WINE REGISTRY Version 2\n";
+    const auto minimal = WinePrefixMachine::open(t.path());
+    ASSERT_TRUE(minimal) << minimal.status().message();
+    EXPECT_EQ((*minimal)->environment().windowsDirectory(), "C:\\windows");
 }
 
 TEST(WinePrefixMachine, BundlesRegistryFilesAndEnvironmentOfOnePrefix) {
@@ -96,4 +101,45 @@ TEST(WinePrefixMachine, TheBundledDemoMachineOpensCleanly) {
     const auto bin = m.shell().recycleBinQuery("");
     ASSERT_TRUE(bin) << bin.status().message();
     EXPECT_EQ(bin->count, 1u);
+}
+
+TEST(WinePrefixMachine, OneWriterAtATime) {
+    MachineBuilder b;
+    auto machine = WinePrefixMachine::open(b.prefix());
+    ASSERT_TRUE(machine);
+    auto first = (*machine)->lockForWriting();
+    ASSERT_TRUE(first) << first.status().message();
+    // The holder takes it again at once; another opener of the prefix is refused, told who.
+    EXPECT_TRUE((*machine)->lockForWriting());
+    const auto other = WinePrefixMachine::lockPrefix(b.prefix());
+    ASSERT_FALSE(other);
+    EXPECT_EQ(other.status().code(), quorvel::platform::ErrorCode::SharingViolation);
+    EXPECT_NE(other.status().message().find("(process "), std::string::npos);
+    EXPECT_NE(other.status().message().find("nothing was changed"), std::string::npos);
+    EXPECT_NE(quorvel::platform::wineprefix::PrefixLock::holder(b.prefix()), "");
+
+    // A patient second writer is told it waits, and gets the lock once the first lets go.
+    std::string waitedFor;
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        first->reset();
+    });
+    const auto second = WinePrefixMachine::lockPrefix(
+        b.prefix(), {std::chrono::seconds(10), [&](std::string_view who) { waitedFor = who; }});
+    release.join();
+    EXPECT_TRUE(second) << second.status().message();
+    EXPECT_NE(waitedFor.find("(process "), std::string::npos);
+}
+
+TEST(WinePrefixMachine, LockFileIsNeverFollowedThroughALink) {
+    MachineBuilder b;
+    TempDir outside;
+    const auto target = outside.path() / "precious";
+    std::ofstream(target) << "keep";
+    fs::create_symlink(target, b.prefix() / ".quorvel-write.lock");
+    const auto lock = WinePrefixMachine::lockPrefix(b.prefix());
+    ASSERT_FALSE(lock);
+    EXPECT_NE(lock.status().message().find("symbolic link"), std::string::npos);
+    std::ifstream in(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
