@@ -209,6 +209,17 @@ void OneClickRun::repair() {
     view_.setBusy(true, &status_);
     view_.setSummary({}, false);
 
+    // Nothing is changed while another program changes the machine; the lock is kept until
+    // every category has saved.
+    auto writeLock = context_.machine.lockForWriting();
+    if (!writeLock) {
+        repairProblem_ = writeLock.status().message();
+        view_.setBusy(false, nullptr);
+        view_.setButtonsEnabled(true, false);
+        view_.setSummary(repairProblem_, true);
+        return;
+    }
+
     // Without its backup entry a backing-up category is not repaired: its findings stay, and
     // so does what they point at.
     const bool backupReady = startBackupEntry();

@@ -33,8 +33,12 @@ void AppSession::reloadLanguageAndSkin() {
     reloadSkin();
 }
 
-void AppSession::flush() {
-    (void)machine_->registry().flush();
+platform::Status AppSession::flush() {
+    // Saved under the machine's write lock; the registry itself refuses to overwrite a hive
+    // that another program saved since it was read.
+    auto lock = machine_->lockForWriting();
+    if (!lock) return lock.status();
+    return machine_->registry().flush();
 }
 
 }  // namespace quorvel::ui

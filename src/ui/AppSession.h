@@ -58,9 +58,10 @@ public:
     // Reloads the language and skin choice from the settings (after the settings changed).
     void reloadLanguageAndSkin();
 
-    // Writes changed settings to the machine's storage. Failures (a running Wine server, a
-    // read-only prefix) are silent: the settings then last for this run only.
-    void flush();
+    // Writes changed settings to the machine's storage, under its write lock. Callers may
+    // ignore a failure (a running Wine server, another writer, a read-only prefix): the
+    // settings then last for this run only.
+    platform::Status flush();
 
 private:
     std::unique_ptr<platform::Machine> machine_;

@@ -54,7 +54,7 @@ int listBackups(CliContext& cli, bool json) {
 }
 
 int restoreBackup(CliContext& cli, const std::string& id) {
-    auto* machine = cli.machine();
+    auto* machine = cli.machineForWriting();
     if (!machine) return 1;
     if (!hivesReadable(*machine))
         return fail("the machine's registry could not be read completely");
@@ -81,7 +81,7 @@ int deleteBackup(CliContext& cli, const std::string& id) {
 }
 
 int exportKey(CliContext& cli, const std::string& key, const std::string& file) {
-    auto* machine = cli.machine();
+    auto* machine = cli.machineForWriting();
     if (!machine) return 1;
     const auto sep = key.find('\\');
     const std::string rootText = key.substr(0, sep);
@@ -100,7 +100,7 @@ int exportKey(CliContext& cli, const std::string& key, const std::string& file) 
 }
 
 int importFile(CliContext& cli, const std::string& file) {
-    auto* machine = cli.machine();
+    auto* machine = cli.machineForWriting();
     if (!machine) return 1;
     if (!hivesReadable(*machine))
         return fail("the machine's registry could not be read completely");

@@ -13,6 +13,18 @@ namespace quorvel::cli {
 using platform::wineprefix::MachineSelectionInputs;
 using platform::wineprefix::MachineSource;
 
+namespace {
+
+platform::LockWait lockWait() {
+    return {std::chrono::seconds(30), [](std::string_view holder) {
+                fmt::print(stderr, "quorvel: waiting for {} to finish changing the machine...\n",
+                           holder);
+                std::fflush(stderr);
+            }};
+}
+
+}  // namespace
+
 int fail(const std::string& message) {
     fmt::print(stderr, "quorvel: {}\n", message);
     return 1;
@@ -36,7 +48,24 @@ std::filesystem::path CliContext::programDir() {
 }
 
 platform::wineprefix::WinePrefixMachine* CliContext::machine() {
-    if (tried_) return machine_.get();
+    return open(false);
+}
+
+platform::wineprefix::WinePrefixMachine* CliContext::machineForWriting() {
+    return open(true);
+}
+
+platform::wineprefix::WinePrefixMachine* CliContext::open(bool forWriting) {
+    if (tried_) {
+        if (!machine_ || !forWriting || writeLock_) return machine_.get();
+        auto lock = machine_->lockForWriting(lockWait());
+        if (!lock) {
+            exitCode = fail(lock.status().message());
+            return nullptr;
+        }
+        writeLock_ = std::move(lock).value();
+        return machine_.get();
+    }
     tried_ = true;
     if (freshDemo_ && !machineOption_.empty()) {
         exitCode = fail("--fresh-demo and --machine cannot be used together");
@@ -77,12 +106,22 @@ platform::wineprefix::WinePrefixMachine* CliContext::machine() {
             machineSource_ = "demo machine";
             break;
     }
-    auto opened = platform::wineprefix::WinePrefixMachine::open(choice->prefix);
+    std::shared_ptr<platform::wineprefix::PrefixLock> held;
+    if (forWriting) {
+        auto lock = platform::wineprefix::WinePrefixMachine::lockPrefix(choice->prefix, lockWait());
+        if (!lock) {
+            exitCode = fail(lock.status().message());
+            return nullptr;
+        }
+        held = std::move(lock).value();
+    }
+    auto opened = platform::wineprefix::WinePrefixMachine::open(choice->prefix, held);
     if (!opened) {
         exitCode = fail(opened.status().message());
         return nullptr;
     }
     machine_ = std::move(opened).value();
+    if (held) writeLock_ = std::make_unique<platform::wineprefix::PrefixLockHandle>(held);
     for (const auto& problem : machine_->hiveProblems())
         fmt::print(stderr, "quorvel: warning: {} line {}: {}\n", problem.file.string(),
                    problem.line, problem.text);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/WriteLock.h"
+
 namespace CLI {
 class App;
 }
@@ -28,6 +30,10 @@ public:
     // The machine chosen by --machine, $WINEPREFIX, ~/.wine or the demo machine, opened on first
     // use. nullptr after the reason was written to stderr (exitCode is then 1).
     platform::wineprefix::WinePrefixMachine* machine();
+    // The same machine for a command that changes it: its write lock is taken before the hives
+    // are loaded and kept until the command ends. Another writer is waited for (with a message)
+    // for up to half a minute, then the command fails naming it.
+    platform::wineprefix::WinePrefixMachine* machineForWriting();
     // How the machine was chosen, for people ("--machine", "WINEPREFIX", "~/.wine", "demo
     // machine").
     const std::string& machineSource() const { return machineSource_; }
@@ -39,11 +45,14 @@ public:
     int exitCode = 0;
 
 private:
+    platform::wineprefix::WinePrefixMachine* open(bool forWriting);
+
     std::string machineOption_;
     bool freshDemo_ = false;
     std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine_;
     std::string machineSource_;
     bool tried_ = false;
+    platform::WriteLockPtr writeLock_;
 };
 
 // Writes "quorvel: <message>" to stderr and returns 1, the exit code of a failed command.

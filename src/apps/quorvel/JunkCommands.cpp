@@ -73,7 +73,7 @@ int scanJunk(CliContext& cli, bool json) {
 }
 
 int repairJunk(CliContext& cli, bool dryRun) {
-    auto* machine = cli.machine();
+    auto* machine = dryRun ? cli.machine() : cli.machineForWriting();
     if (!machine) return 1;
     EngineSession session(*machine);
     core::HeadlessUiBridge bridge;

@@ -157,7 +157,7 @@ int runOneClick(CliContext& cli, const Options& options) {
         override = parseCategories(options.categories);
         if (!override) return 1;
     }
-    auto* machine = cli.machine();
+    auto* machine = cli.machineForWriting();
     if (!machine) return 1;
     if (const auto problems = machine->hiveProblems(); !problems.empty()) {
         for (const auto& p : problems) {
@@ -274,7 +274,7 @@ int oneClickOptions(CliContext& cli, const Options& options) {
         scanfix = parseSwitch(options.storeScanfix);
         if (!scanfix) return fail("--scanfix takes on or off");
     }
-    auto* machine = cli.machine();
+    auto* machine = cli.machineForWriting();
     if (!machine) return 1;
     auto& registry = machine->registry();
     if (selection && !oneclick::SaveSelection(registry, *selection)) {

@@ -47,7 +47,7 @@ void printPlan(const registry::RegFindings& findings, bool backups, const std::s
 }
 
 int repairRegistry(CliContext& cli, bool dryRun) {
-    auto* machine = cli.machine();
+    auto* machine = dryRun ? cli.machine() : cli.machineForWriting();
     if (!machine) return 1;
     if (const auto problems = machine->hiveProblems(); !problems.empty()) {
         for (const auto& p : problems)

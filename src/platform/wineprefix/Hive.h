@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,19 @@
 
 namespace quorvel::platform::wineprefix {
 
+// Which file a path held when it was read or written: another program that saves it (Wine
+// renames a new file into place, as we do) changes at least its inode or modification time.
+struct FileSignature {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileSignature&) const = default;
+};
+// What `file` (followed through a link) is now.
+FileSignature signatureOf(const std::filesystem::path& file);
+
 // One hive file: its source text, the tree it describes and what went wrong reading it.
 struct Hive {
     std::filesystem::path file;
@@ -27,7 +41,8 @@ struct Hive {
     bool hasSource = false;              // false: no file yet, a header is made up on save
     std::optional<HiveProblem> problem;  // first unreadable line
     std::size_t problemCount = 0;
-    bool dirty = false;  // changed since it was read or last saved
+    bool dirty = false;    // changed since it was read or last saved
+    FileSignature onDisk;  // the file as read or last saved
 };
 
 // Reads the path of the ";; All keys relative to ..." header line, unescaped
@@ -60,11 +75,16 @@ struct HiveFileText {
     bool exists = false;
     std::optional<std::string> text;  // nullopt when the file exists but cannot be read
     std::string error;
+    FileSignature signature;  // of the file as it was opened
 };
 HiveFileText readHiveFile(const std::filesystem::path& file);
 
 // Writes the text to hive.file atomically: temporary file in the same folder, fsync, rename,
-// fsync of the folder.
-Status writeFileAtomically(const std::filesystem::path& file, std::string_view text);
+// fsync of the folder. `written` receives the signature of the new file.
+Status writeFileAtomically(const std::filesystem::path& file, std::string_view text,
+                           FileSignature* written = nullptr);
+
+// Removes the temporary files writeFileAtomically leaves for `file` when it is killed.
+void removeLeftoverTemporaries(const std::filesystem::path& file);
 
 }  // namespace quorvel::platform::wineprefix

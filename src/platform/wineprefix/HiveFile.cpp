@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -41,7 +43,53 @@ Status failure(const std::filesystem::path& file, const char* what, int err) {
             "Could not save " + file.string() + ": " + what + ": " + std::strerror(err)};
 }
 
+FileSignature signatureFrom(const struct stat& st) {
+    FileSignature sig;
+    sig.exists = true;
+    sig.device = static_cast<std::uint64_t>(st.st_dev);
+    sig.inode = static_cast<std::uint64_t>(st.st_ino);
+    sig.size = static_cast<std::int64_t>(st.st_size);
+    sig.modifiedNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return sig;
+}
+
+constexpr std::string_view kTempSuffix = ".XXXXXX";
+
 }  // namespace
+
+FileSignature signatureOf(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return {};
+    return signatureFrom(st);
+}
+
+void removeLeftoverTemporaries(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::path target = file;
+    if (std::filesystem::is_symlink(file, ec)) {
+        const auto resolved = std::filesystem::canonical(file, ec);
+        if (!ec) target = resolved;
+    }
+    const std::string stem = "." + target.filename().string() + ".";
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != stem.size() + kTempSuffix.size() - 1 ||
+            name.compare(0, stem.size(), stem) != 0)
+            continue;
+        const bool random =
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()), name.end(),
+                        [](unsigned char c) { return std::isalnum(c) != 0; });
+        std::error_code typeError;
+        const auto type = it->symlink_status(typeError).type();
+        // Only files of that exact shape; a link of that name is removed, never followed.
+        if (random && (type == std::filesystem::file_type::regular ||
+                       type == std::filesystem::file_type::symlink))
+            ::unlink(it->path().c_str());
+    }
+}
 
 HiveFileText readHiveFile(const std::filesystem::path& file) {
     HiveFileText result;
@@ -57,6 +105,7 @@ HiveFileText readHiveFile(const std::filesystem::path& file) {
         result.error = "Not a regular file";
         return result;
     }
+    result.signature = signatureFrom(st);
     // Windows refuses hives over 2 GB; a larger file is not one and would only exhaust memory.
     constexpr std::size_t kLargestHive = std::size_t{2} << 30;
     if (static_cast<std::uint64_t>(st.st_size) > kLargestHive) {
@@ -99,7 +148,8 @@ HiveFileText readHiveFile(const std::filesystem::path& file) {
     return result;
 }
 
-Status writeFileAtomically(const std::filesystem::path& file, std::string_view text) {
+Status writeFileAtomically(const std::filesystem::path& file, std::string_view text,
+                           FileSignature* written) {
     // A symbolic link is followed, so the link itself stays in place.
     std::error_code ec;
     std::filesystem::path target = file;
@@ -110,7 +160,7 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view t
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     std::string tempName(".");
     tempName += target.filename().string();
-    tempName += ".XXXXXX";
+    tempName += kTempSuffix;
     std::string temp = (folder / tempName).string();
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) return failure(target, "cannot create a temporary file", errno);
@@ -140,6 +190,8 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view t
         left -= static_cast<std::size_t>(n);
     }
     if (::fsync(fd.get()) != 0) return failure(target, "fsync failed", errno);
+    struct stat st {};
+    if (written && ::fstat(fd.get(), &st) == 0) *written = signatureFrom(st);
     if (fd.reset() != 0) return failure(target, "close failed", errno);
     if (::rename(temp.c_str(), target.c_str()) != 0) return failure(target, "rename failed", errno);
     done = true;

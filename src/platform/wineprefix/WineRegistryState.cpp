@@ -87,6 +87,7 @@ void RegistryState::load() {
     for (std::size_t i = 0; i < hives_.size(); ++i) {
         Hive& hive = hives_[i];
         HiveFileText& source = sources[i];
+        hive.onDisk = source.signature;
         if (source.text) {
             parseHive(hive, std::move(*source.text), loadTime);
         } else if (source.exists) {
@@ -177,6 +178,15 @@ std::vector<HiveProblem> RegistryState::problems() const {
 
 Status RegistryState::flush() {
     std::unique_lock lock(mutex_);
+    // Another program (Wine, a second copy of this one) that saved a hive since it was read
+    // would lose its change to ours: then nothing is saved, so the hives stay consistent.
+    for (const Hive& hive : hives_) {
+        if (hive.dirty && !hive.problem && signatureOf(hive.file) != hive.onDisk)
+            return {ErrorCode::SharingViolation,
+                    hive.file.string() +
+                        " was changed by another program since it was read; nothing was saved, "
+                        "so that its change is not lost. Run the command again."};
+    }
     Status result;
     for (Hive& hive : hives_) {
         if (!hive.dirty) continue;
@@ -188,8 +198,9 @@ Status RegistryState::flush() {
             if (result) result = Status(ErrorCode::InvalidData, msg.str());
             continue;
         }
+        removeLeftoverTemporaries(hive.file);
         WrittenHive written = writeHive(hive, HiveWriteMode::KeepText);
-        const Status saved = writeFileAtomically(hive.file, written.text);
+        const Status saved = writeFileAtomically(hive.file, written.text, &hive.onDisk);
         if (!saved) {
             if (result) result = saved;
             continue;

@@ -284,6 +284,53 @@ TEST_F(WineRegistryTest, SavingRewritesOnlyTheChangedKey) {
               FileTime{ticks});
 }
 
+TEST_F(WineRegistryTest, HiveSavedByAnotherProgramIsNeverOverwritten) {
+    auto mine = open();
+    auto other = open();
+    ASSERT_TRUE(key(*mine, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite)
+                    ->setValue("Mine", RegValue::dword(1)));
+    ASSERT_TRUE(key(*other, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite)
+                    ->setValue("Theirs", RegValue::dword(2)));
+    ASSERT_TRUE(other->flush());
+    const std::string theirs = readFile(dir_.path() / "system.reg");
+    // Our save would wipe theirs: refused, nothing of ours written, not even the user hive.
+    ASSERT_TRUE(key(*mine, RootKey::CurrentUser, "Software\\Quorvel", RegAccess::ReadWrite)
+                    ->setValue("Lang", RegValue::string("german.lng")));
+    const Status refused = mine->flush();
+    EXPECT_EQ(refused.code(), ErrorCode::SharingViolation);
+    EXPECT_NE(refused.message().find("changed by another program"), std::string::npos);
+    EXPECT_EQ(readFile(dir_.path() / "system.reg"), theirs);
+    EXPECT_EQ(readFile(dir_.path() / "user.reg"), kUser);
+
+    // The other writer's own later saves go on: it knows the file it wrote.
+    ASSERT_TRUE(key(*other, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite)
+                    ->setValue("Again", RegValue::dword(3)));
+    EXPECT_TRUE(other->flush());
+
+    // A hive that appears where there was none counts as changed too.
+    TempDir empty;
+    auto fresh = WineRegistry::open(empty.path());
+    ASSERT_TRUE((*fresh)->createKey(RootKey::CurrentUser, "Software\\New"));
+    writeFile(empty.path() / "user.reg", kUser);
+    EXPECT_FALSE((*fresh)->flush());
+    EXPECT_EQ(readFile(empty.path() / "user.reg"), kUser);
+}
+
+TEST_F(WineRegistryTest, TemporaryHivesLeftByAKillAreRemovedAtTheNextSave) {
+    const auto dir = dir_.path();
+    writeFile(dir / ".system.reg.a1B2c3", "half a hive");
+    writeFile(dir / ".system.reg.keep", "not ours");
+    writeFile(dir / ".user.reg.Zz9Yy8", "half a hive");
+    auto r = open();
+    ASSERT_TRUE(key(*r, RootKey::LocalMachine, "Software\\Vendor\\App", RegAccess::ReadWrite)
+                    ->setValue("Added", RegValue::dword(5)));
+    ASSERT_TRUE(r->flush());
+    EXPECT_FALSE(std::filesystem::exists(dir / ".system.reg.a1B2c3"));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".system.reg.keep"));
+    // Only the hives that are written are tidied; the user hive was not touched.
+    EXPECT_TRUE(std::filesystem::exists(dir / ".user.reg.Zz9Yy8"));
+}
+
 TEST_F(WineRegistryTest, DamagedHiveIsReadButNeverOverwritten) {
     const std::string damaged = kSystem + "\"Broken\"=hex:01,0\\\n";  // truncated continuation
     writeFile(dir_.path() / "system.reg", damaged);
