@@ -87,6 +87,11 @@ public:
     // nullopt when the path does not exist.
     virtual std::optional<std::string> longPathName(std::string_view path) const = 0;
 
+    // Whether a write at the path stays in the machine's own storage: no drive mapped elsewhere
+    // and no link on the way (or at the path) that leads out of it. Every writing call above
+    // refuses a path that does not; this lets a caller check a whole plan before it starts.
+    virtual bool staysInside(std::string_view path) const = 0;
+
     bool exists(std::string_view path) const { return attributes(path) != fileattr::Invalid; }
     bool isDirectory(std::string_view path) const;
     bool isFile(std::string_view path) const;

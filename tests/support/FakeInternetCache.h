@@ -82,6 +82,7 @@ public:
     std::optional<std::string> longPathName(std::string_view p) const override {
         return inner_.longPathName(p);
     }
+    bool staysInside(std::string_view p) const override { return inner_.staysInside(p); }
 
 private:
     platform::FileSystem& inner_;

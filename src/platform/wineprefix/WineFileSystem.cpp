@@ -173,6 +173,39 @@ Status copyHostFile(const std::string& from, const std::string& to, std::string_
 
 WineFileSystem::WineFileSystem(std::filesystem::path prefix) : prefix_(std::move(prefix)) {}
 
+bool WineFileSystem::insidePrefix(const std::string& host, bool followLast) const {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path real = fs::canonical(prefix_, ec);
+    if (ec) return false;
+    fs::path at = followLast ? fs::path(host) : fs::path(parentOf(host));
+    // A link at the place itself is followed to where it leads, also when that does not exist
+    // yet (creating a file through a dangling link creates its target).
+    for (int depth = 0; followLast && depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        const fs::path target = fs::read_symlink(at, ec);
+        if (ec) return false;
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(at, ec);
+    if (ec) return false;
+    const auto [end, rest] =
+        std::mismatch(real.begin(), real.end(), resolved.begin(), resolved.end());
+    return end == real.end();
+}
+
+Status WineFileSystem::leadsOut(std::string_view what, std::string_view path) {
+    return failure(ErrorCode::AccessDenied, what, path,
+                   "it lies outside the machine's folder (through a symbolic link or a drive "
+                   "that maps elsewhere)");
+}
+
+bool WineFileSystem::staysInside(std::string_view path) const {
+    const auto located = locate(path);
+    return located && insidePrefix(located->host, true);
+}
+
 std::optional<std::filesystem::path> WineFileSystem::driveRoot(char letter) const {
     letter = text::asciiLower(letter);
     if (letter < 'a' || letter > 'z') return std::nullopt;
@@ -366,6 +399,7 @@ Status WineFileSystem::setAttributes(std::string_view path, std::uint32_t attrib
     const auto located = locate(path);
     if (!located) return pathNotFound(what, path);
     if (!located->exists) return notFound(what, path);
+    if (!insidePrefix(located->host, true)) return leadsOut(what, path);
     // Like SetFileAttributes through a handle: a link's target gets the attributes.
     struct stat st {};
     if (::stat(located->host.c_str(), &st) != 0) return errnoFailure(errno, what, path);
@@ -399,6 +433,7 @@ Status WineFileSystem::setFileTimes(std::string_view path, std::optional<FileTim
     const auto located = locate(path);
     if (!located) return pathNotFound(what, path);
     if (!located->exists) return notFound(what, path);
+    if (!insidePrefix(located->host, true)) return leadsOut(what, path);
     struct timespec ts[2];
     const auto toSpec = [](const std::optional<FileTime>& t, struct timespec& out) {
         if (!t) {
@@ -427,6 +462,7 @@ Status WineFileSystem::deleteFile(std::string_view path) {
     struct stat st {};
     if (::lstat(located->host.c_str(), &st) != 0) return errnoFailure(errno, what, path);
     if (S_ISDIR(st.st_mode)) return failure(ErrorCode::AccessDenied, what, path, "it is a folder");
+    if (!insidePrefix(located->host, false)) return leadsOut(what, path);
     if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
         return failure(ErrorCode::AccessDenied, what, path, "the file is read-only");
     forgetNames();
@@ -446,6 +482,7 @@ Status WineFileSystem::removeDirectory(std::string_view path) {
     struct stat st {};
     if (::lstat(located->host.c_str(), &st) != 0) return errnoFailure(errno, what, path);
     forgetNames();
+    if (!insidePrefix(located->host, false)) return leadsOut(what, path);
     if (S_ISLNK(st.st_mode)) {
         struct stat target {};
         if (::stat(located->host.c_str(), &target) == 0 && !S_ISDIR(target.st_mode))
@@ -467,6 +504,7 @@ Status WineFileSystem::createDirectory(std::string_view path) {
     const auto located = locate(path);
     if (!located) return pathNotFound(what, path);
     if (located->exists) return failure(ErrorCode::AlreadyExists, what, path, "it already exists");
+    if (!insidePrefix(located->host, false)) return leadsOut(what, path);
     if (::mkdir(located->host.c_str(), 0777) != 0) return errnoFailure(errno, what, path);
     return Status::ok();
 }
@@ -482,6 +520,8 @@ Status WineFileSystem::moveFile(std::string_view from, std::string_view to, bool
     if (!targetPath || targetPath->isRoot()) return pathNotFound(what, to);
     auto target = locate(*targetPath);
     if (!target) return pathNotFound(what, to);
+    if (!insidePrefix(source->host, false)) return leadsOut(what, from);
+    if (!insidePrefix(target->host, false)) return leadsOut(what, to);
 
     struct stat src {
     }, dst{};
@@ -521,6 +561,7 @@ Status WineFileSystem::copyFile(std::string_view from, std::string_view to, bool
     if (!source->exists) return notFound(what, from);
     const auto target = locate(to);
     if (!target) return pathNotFound(what, to);
+    if (!insidePrefix(target->host, true)) return leadsOut(what, to);
     struct stat src {
     }, dst{};
     if (::stat(source->host.c_str(), &src) != 0) return errnoFailure(errno, what, from);
@@ -595,6 +636,7 @@ Status WineFileSystem::writeFile(std::string_view path, std::string_view content
     const auto located = locate(*parsed);
     if (!located) return pathNotFound(what, path);
     std::string target = located->host;
+    if (!insidePrefix(target, true)) return leadsOut(what, path);
     struct stat st {};
     const bool exists = located->exists && ::stat(target.c_str(), &st) == 0;
     if (exists) {

@@ -19,8 +19,11 @@ namespace quorvel::platform::wineprefix {
 // it (the exact name first, then a scan of the folder). Attributes follow Wine: read-only when
 // the owner may not write, hidden and system from the user.DOSATTRIB extended attribute (names
 // starting with "." are hidden when there is none), symbolic links are reparse points and are
-// never followed by stat, find or any delete. Operations refuse what Windows refuses (writing
-// or deleting a read-only file) even when the process could do it, e.g. as root.
+// never followed by stat, find or any delete. Nothing is written, created, moved or deleted
+// outside the prefix's folder: not through a link that leads out of it (Wine links Desktop and
+// Documents to the home folder), nor on a drive mapped elsewhere (Z: is "/"). Operations refuse
+// what Windows refuses (writing or deleting a read-only file) even when the process could do it,
+// e.g. as root.
 class WineFileSystem final : public FileSystem {
 public:
     explicit WineFileSystem(std::filesystem::path prefix);
@@ -42,6 +45,7 @@ public:
     Status writeFile(std::string_view path, std::string_view contents,
                      WriteMode mode = WriteMode::Plain) override;
     std::optional<std::string> longPathName(std::string_view path) const override;
+    bool staysInside(std::string_view path) const override;
 
     const std::filesystem::path& prefix() const { return prefix_; }
     // The host folder a drive letter stands for (its dosdevices entry); nullopt without one.
@@ -68,6 +72,10 @@ private:
     std::optional<std::string> findEntry(const std::string& dir, const std::string& name) const;
     std::optional<FindData> describe(const std::string& host, std::string name, bool isRoot) const;
     void forgetNames() const;
+    // Whether a host path lies in the prefix's folder once links are resolved: its folder, and
+    // with followLast the place itself (a link there is what a write would go through).
+    bool insidePrefix(const std::string& host, bool followLast) const;
+    static Status leadsOut(std::string_view what, std::string_view path);
 
     std::filesystem::path prefix_;
     // Case-insensitive lookups that needed a folder scan: (host folder, lower-case name) ->

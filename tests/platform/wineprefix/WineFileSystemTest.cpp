@@ -3,6 +3,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -239,13 +240,57 @@ TEST_F(WineFileSystemTest, DurableWritesReplaceAtomicallyAndKeepWhatTheFileHad) 
     EXPECT_EQ(files.attributes("C:\\cfg.ini"), fileattr::Archive | fileattr::Hidden);
     EXPECT_EQ(files.find("C:\\*cfg.ini*").size(), 1u);  // no temporary file left
 
-    // Through a link the target gets the contents and the link stays a link.
-    TempDir outside;
-    std::ofstream(outside.path() / "real.ini") << "a";
-    b.symlink("C:\\linked.ini", outside.path() / "real.ini");
+    // Through a link within the prefix the target gets the contents and the link stays a link.
+    b.file("C:\\real.ini", "a");
+    b.symlink("C:\\linked.ini", b.hostPath("C:\\real.ini"));
     ASSERT_TRUE(files.writeFile("C:\\linked.ini", "b", WriteMode::Durable));
-    EXPECT_EQ(slurp(outside.path() / "real.ini"), "b");
+    EXPECT_EQ(slurp(b.hostPath("C:\\real.ini")), "b");
     EXPECT_TRUE(fs::is_symlink(b.hostPath("C:\\linked.ini")));
+}
+
+TEST_F(WineFileSystemTest, NothingIsChangedOutsideThePrefix) {
+    b.file("C:\\src.txt", "source");
+    TempDir outside;
+    const auto precious = outside.path() / "precious.txt";
+    std::ofstream(precious) << "keep";
+    fs::create_directories(outside.path() / "home");
+    std::ofstream(outside.path() / "home" / "doc.txt") << "keep";
+    b.symlink("C:\\out.ini", precious);                         // a file link
+    b.symlink("C:\\dangling.ini", outside.path() / "new.txt");  // a link to nothing yet
+    b.symlink("C:\\users\\Desktop", outside.path() / "home");   // as Wine links Desktop
+    fs::create_directory_symlink("/", b.prefix() / "dosdevices" / "z:");
+    const std::string hostZ = "Z:" + outside.path().string();
+    std::string zPath = hostZ;
+    std::replace(zPath.begin(), zPath.end(), '/', '\\');
+
+    for (const std::string& path :
+         {std::string("C:\\out.ini"), std::string("C:\\dangling.ini"),
+          std::string("C:\\users\\Desktop\\doc.txt"), std::string("C:\\users\\Desktop\\new.txt"),
+          zPath + "\\precious.txt", zPath + "\\new.txt"}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(files.staysInside(path));
+        for (const WriteMode mode : {WriteMode::Plain, WriteMode::Durable}) {
+            const Status s = files.writeFile(path, "changed", mode);
+            EXPECT_EQ(s.code(), ErrorCode::AccessDenied);
+            EXPECT_NE(s.message().find("outside the machine"), std::string::npos) << s.message();
+        }
+        EXPECT_FALSE(files.setAttributes(path, fileattr::Hidden));
+        EXPECT_FALSE(files.copyFile("C:\\src.txt", path, false));
+    }
+    EXPECT_FALSE(files.deleteFile("C:\\users\\Desktop\\doc.txt"));
+    EXPECT_FALSE(files.deleteFile(zPath + "\\precious.txt"));
+    EXPECT_FALSE(files.createDirectory("C:\\users\\Desktop\\sub"));
+    EXPECT_FALSE(files.moveFile(zPath + "\\precious.txt", "C:\\taken.txt", false));
+    EXPECT_EQ(slurp(precious), "keep");
+    EXPECT_EQ(slurp(outside.path() / "home" / "doc.txt"), "keep");
+    EXPECT_FALSE(fs::exists(outside.path() / "new.txt"));
+    EXPECT_FALSE(fs::exists(outside.path() / "home" / "new.txt"));
+    EXPECT_FALSE(fs::exists(outside.path() / "home" / "sub"));
+
+    // The links themselves lie in the prefix: removing one leaves its target alone.
+    EXPECT_TRUE(files.staysInside("C:\\src.txt"));
+    EXPECT_TRUE(files.deleteFile("C:\\out.ini"));
+    EXPECT_EQ(slurp(precious), "keep");
 }
 
 TEST_F(WineFileSystemTest, MoveAndCopyFollowMoveFileExAndCopyFileRules) {
