@@ -1,5 +1,8 @@
 #include "backup/BackupRestorer.h"
 
+#include <utility>
+#include <vector>
+
 #include "backup/BackupArchiveNames.h"
 #include "backup/BackupArchiveReader.h"
 #include "backup/TIORegistry.h"
@@ -40,6 +43,13 @@ Status missingFile(std::string_view path) {
     return {ErrorCode::FileNotFound, "The backup file \"" + std::string(path) + "\" is missing."};
 }
 
+Status outside(std::string_view backup, std::string_view target) {
+    return {ErrorCode::AccessDenied,
+            "The backup \"" + std::string(backup) + "\" would write \"" + std::string(target) +
+                "\", which lies outside the machine (a drive mapped elsewhere or a symbolic "
+                "link); nothing of it was restored."};
+}
+
 // "name.ext" -> "name.Sfi"; a name without extension gets one.
 std::string withSfiExtension(std::string_view name) {
     const auto dot = name.rfind('.');
@@ -75,35 +85,44 @@ Status BackupRestorer::RestoreOneClick(std::string_view section) {
     if (!index->sectionExists(section))
         return {ErrorCode::FileNotFound,
                 "There is no backup \"" + std::string(section) + "\" in the index."};
+    struct Part {
+        std::string path;
+        bool archive;
+    };
+    std::vector<Part> parts;
     Outcome outcome;
     bool any = false;
-    const auto restoreFile = [&](std::string_view key, bool archive) {
+    const auto addPart = [&](std::string_view key, bool archive) -> Status {
         const std::string name = index->readString(section, key);
-        if (name.empty()) return;  // category not backed up
+        if (name.empty()) return Status::ok();  // category not backed up
         any = true;
         // The index names plain files of the backup folder; anything else is not followed.
-        if (!isSafeEntryName(name)) {
-            outcome.add({ErrorCode::AccessDenied,
-                         "Backup index names \"" + name + "\", which is not a plain file name."});
-            return;
-        }
+        if (!isSafeEntryName(name))
+            return {ErrorCode::AccessDenied,
+                    "Backup index names \"" + name + "\", which is not a plain file name."};
         const std::string path = store_.pathOf(name);
-        outcome.add(archive ? RestoreArchive(path) : RestoreRegistryFile(path));
+        if (!machine_.fileSystem().isFile(path)) return missingFile(path);
+        // A file that is not the one written (cut short, changed) is not restored at all.
+        if (Status s = store_.verifyCategoryFile(section, name); !s) return s;
+        parts.push_back({path, archive});
+        return Status::ok();
     };
-    restoreFile(categorykey::Registry, false);
-    restoreFile(categorykey::Shortcuts, true);
-    restoreFile(categorykey::Startup, true);
-    restoreFile(categorykey::Spyware, false);
+    for (const auto& [key, archive] :
+         {std::pair{categorykey::Registry, false}, std::pair{categorykey::Shortcuts, true},
+          std::pair{categorykey::Startup, true}, std::pair{categorykey::Spyware, false}})
+        outcome.add(addPart(key, archive));
     if (!any)
         return {ErrorCode::FileNotFound,
                 "The backup \"" + std::string(section) + "\" holds no backup files."};
+    for (const auto& part : parts)
+        outcome.add(part.archive ? RestoreArchive(part.path) : RestoreRegistryFile(part.path));
     return outcome.result();
 }
 
 Status BackupRestorer::RestoreRegistryFile(std::string_view path) {
     if (!machine_.fileSystem().isFile(path)) return missingFile(path);
     TIORegistry importer(machine_);
-    return importer.ImportRegistry(path);
+    return importer.ImportRegistry(path, TIORegistry::Scope::PutBackOnly);
 }
 
 Status BackupRestorer::RestoreFolderList(std::string_view path) {
@@ -111,6 +130,9 @@ Status BackupRestorer::RestoreFolderList(std::string_view path) {
     if (!fs.isFile(path)) return missingFile(path);
     auto list = core::IniFile::load(fs, path);
     if (!list) return list.status();
+    for (const auto& [key, folder] : list->sectionValues("Folders")) {
+        if (!folder.empty() && !fs.staysInside(folder)) return outside(path, folder);
+    }
     Outcome outcome;
     for (const auto& [key, folder] : list->sectionValues("Folders")) {
         if (!folder.empty()) outcome.add(fs.createDirectoryTree(folder));
@@ -127,6 +149,14 @@ Status BackupRestorer::RestoreArchive(std::string_view path) {
     if (!indexText) return indexText.status();
     const core::IniFile index = core::IniFile::parse(*indexText);
 
+    // Nothing of an archive is restored when any of it would land outside the machine.
+    for (const auto& section : index.sectionNames()) {
+        const std::string longName = index.readString(section, "LongName");
+        if (platform::text::iequals(section, kRegistryFileEntry) || folderOf(longName).empty())
+            continue;  // not a place on a drive (reported below when it should be one)
+        if (!fs.staysInside(longName)) return outside(path, longName);
+    }
+
     Outcome outcome;
     for (const auto& section : index.sectionNames()) {
         const std::string longName = index.readString(section, "LongName");
@@ -141,7 +171,7 @@ Status BackupRestorer::RestoreArchive(std::string_view path) {
                 continue;
             }
             TIORegistry importer(machine_);
-            outcome.add(importer.importBytes(*text));
+            outcome.add(importer.importBytes(*text, TIORegistry::Scope::PutBackOnly));
             continue;
         }
         const std::string entry = withSfiExtension(section);

@@ -29,40 +29,57 @@ BackupStore::BackupStore(platform::FileSystem& fileSystem, std::string backupsDi
     if (!dir_.empty() && dir_.back() != '\\' && dir_.back() != '/') dir_ += '\\';
 }
 
-std::string BackupStore::freeName(const core::IniFile& index, core::TimeSerial now) const {
+std::string BackupStore::freeName(const core::IniFile& index, core::TimeSerial now,
+                                  std::string_view alsoTaken) const {
     std::set<std::string, platform::text::ILess> taken;
     for (auto& section : index.sectionNames()) {
         for (auto& [key, value] : index.sectionValues(section))
             taken.insert(std::move(value));
         taken.insert(std::move(section));
     }
+    if (!alsoTaken.empty()) taken.emplace(alsoTaken);
+    const auto isFree = [&](const std::string& name) {
+        return !taken.contains(name) && !fs_.exists(pathOf(name)) &&
+               !fs_.exists(digestFileOf(name));
+    };
     std::string name = now.toText(separator_);
     for (int step = 1; step < kMaxSteps; ++step) {
-        if (!taken.contains(name) && !fs_.exists(pathOf(name))) return name;
+        if (isFree(name)) return name;
         name = core::TimeSerial(now.days() + step * kMillisecond).toText(separator_);
     }
     return name;
+}
+
+void BackupStore::removeLeftovers() {
+    for (const auto& found : fs_.find(dir_ + "*")) {
+        if (found.isDirectory() || found.isReparsePoint()) continue;
+        const std::string_view name = found.name;
+        // ".<file>.quorvel-XXXXXX": a durable write that never reached its rename.
+        const auto mark = name.rfind(".quorvel-");
+        const bool temporary = name.starts_with('.') && mark != std::string_view::npos &&
+                               name.size() - mark == std::string_view(".quorvel-XXXXXX").size();
+        if (temporary) (void)fs_.deleteFile(pathOf(name));
+    }
 }
 
 platform::Result<std::string> BackupStore::startOneClickEntry(core::TimeSerial now) {
     if (Status s = fs_.createDirectoryTree(dir_); !s) return s;
     auto index = core::IniFile::load(fs_, indexPath());
     if (!index) return index.status();
+    removeLeftovers();
     const std::string section = freeName(*index, now);
-    core::ProfileFile file(fs_, indexPath());
-    if (Status s = file.writeInteger(section, "Type", entrytype::OneClick); !s) return s;
+    if (Status s = fs_.writeFile(digestFileOf(section), {}, platform::WriteMode::Durable); !s)
+        return s;
     return section;
 }
 
 platform::Result<std::string> BackupStore::RecordCategoryFile(std::string_view entry,
                                                               std::string_view categoryKey,
                                                               core::TimeSerial now) {
+    (void)categoryKey;  // the key is written when the file is complete
     auto index = core::IniFile::load(fs_, indexPath());
     if (!index) return index.status();
-    const std::string name = freeName(*index, now);
-    core::ProfileFile file(fs_, indexPath());
-    if (Status s = file.writeString(entry, categoryKey, name); !s) return s;
-    return name;
+    return freeName(*index, now, entry);
 }
 
 Status BackupStore::WriteRegistryExport(TIORegistry& exporter,
@@ -130,7 +147,10 @@ Status BackupStore::removeEntry(std::string_view section) {
     auto index = core::IniFile::load(fs_, indexPath());
     if (!index) return index.status();
     std::vector<std::string> files = filesOf(*index, section);
-    if (isSafeEntryName(section)) files.emplace_back(section);
+    if (isSafeEntryName(section)) {
+        files.emplace_back(section);
+        files.push_back(std::string(section) + std::string(kDigestSuffix));
+    }
 
     core::ProfileFile file(fs_, indexPath());
     if (Status s = file.eraseSection(section); !s) return s;

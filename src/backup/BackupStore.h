@@ -57,20 +57,45 @@ public:
     std::string indexPath() const { return dir_ + "index.ini"; }
     std::string pathOf(std::string_view fileName) const { return dir_ + std::string(fileName); }
 
-    // Starts a one-click entry: creates the folder with its parents and writes "Type" = 29001
-    // into a new section named by the time. Returns the section name (the current backup id).
-    // A time whose text is already taken moves on by a millisecond until it is free, so an
-    // entry never merges into an older one.
+    // Starts a one-click entry: creates the folder with its parents and returns a section name
+    // for it (the current backup id), reserved by the entry's empty digest file. The entry is
+    // listed in index.ini only when its first category file is complete (commitCategoryFile),
+    // so a kill or a full disk on the way never leaves an entry without its files. A time whose
+    // text is already taken moves on by a millisecond until it is free. Temporary files an
+    // interrupted write left in the folder are removed first.
     platform::Result<std::string> startOneClickEntry(
         core::TimeSerial now = core::TimeSerial::now());
 
-    // Takes a fresh TimeSerial, writes categoryKey = that name into the entry's section and
-    // returns it: the name of the category file about to be written. The name is never one that
-    // a file in the folder or a section already has, so two categories recorded within the same
+    // Takes a fresh TimeSerial and returns it as the name of the category file about to be
+    // written for the entry; nothing is written. The name is never one that a file in the
+    // folder, a section or the entry itself has, so two categories recorded within the same
     // instant do not overwrite each other's file.
     platform::Result<std::string> RecordCategoryFile(
         std::string_view entry, std::string_view categoryKey,
         core::TimeSerial now = core::TimeSerial::now());
+
+    // Lists a category file that is complete on disk in its entry: its SHA-256 goes into the
+    // entry's digest file, then categoryKey = fileName (and "Type" = 29001 for a new section)
+    // into index.ini in one write. Fails, listing nothing, when the file cannot be read.
+    platform::Status commitCategoryFile(std::string_view entry, std::string_view categoryKey,
+                                        std::string_view fileName);
+    // Takes back a category file whose change did not happen (the repair could not be saved):
+    // deletes the file, its key and its digest; an entry left with no category file goes too.
+    platform::Status discardCategoryFile(std::string_view entry, std::string_view categoryKey,
+                                         std::string_view fileName);
+    // Whether a category file of the entry is the one that was written: its SHA-256 matches the
+    // one kept in the entry's digest file. Entries written before digests were kept have no
+    // digest file and pass.
+    platform::Status verifyCategoryFile(std::string_view entry, std::string_view fileName) const;
+    // The digest file of an entry: "<sha-256>  <file name>" lines, as sha256sum reads them.
+    std::string digestFileOf(std::string_view entry) const {
+        return pathOf(std::string(entry) + std::string(kDigestSuffix));
+    }
+    static constexpr std::string_view kDigestSuffix = ".sha256";
+
+    // Whether index.ini can be read: fails naming the first line that is no section, key or
+    // comment (the file is damaged, and listing it would hide backups it held).
+    platform::Status indexStatus() const;
 
     // Exports every item in order through the component (after clearing it) and saves the text
     // as a file of the folder, also when nothing was exported.
@@ -99,10 +124,11 @@ public:
     // to nothing, the file named like the section. Missing files count 0.
     std::uint64_t entrySize(std::string_view section) const;
 
-    // Removes the entry: erases its section, then deletes the files its keys name and the file
-    // named like the section, so no backup file is left behind unlisted. Only plain file names
-    // of the folder are deleted; a value naming anything else is passed over. Files already gone
-    // are no error; a file that cannot be deleted is reported, its section is gone all the same.
+    // Removes the entry: erases its section, then deletes the files its keys name, its digest
+    // file and the file named like the section, so no backup file is left behind unlisted. Only
+    // plain file names of the folder are deleted; a value naming anything else is passed over.
+    // Files already gone are no error; a file that cannot be deleted is reported, its section is
+    // gone all the same.
     platform::Status removeEntry(std::string_view section);
 
 private:
@@ -111,7 +137,10 @@ private:
 
     // The text of now, or of the first later millisecond whose text names no section, no file
     // the index hands out and no file of the folder.
-    std::string freeName(const core::IniFile& index, core::TimeSerial now) const;
+    std::string freeName(const core::IniFile& index, core::TimeSerial now,
+                         std::string_view alsoTaken = {}) const;
+    // Removes temporary files that an interrupted durable write left in the folder.
+    void removeLeftovers();
 
     platform::FileSystem& fs_;
     std::string dir_;

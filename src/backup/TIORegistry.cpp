@@ -1,5 +1,7 @@
 #include "backup/TIORegistry.h"
 
+#include <algorithm>
+
 #include "backup/RegFileParser.h"
 #include "backup/RegFileWriter.h"
 #include "backup/RegistryRootNames.h"
@@ -111,15 +113,28 @@ Status TIORegistry::save(std::string_view fileName) const {
     return machine_.fileSystem().writeFile(fileName, fileBytes(), platform::WriteMode::Durable);
 }
 
-Status TIORegistry::ImportRegistry(std::string_view fileName) {
+Status TIORegistry::ImportRegistry(std::string_view fileName, Scope scope) {
     auto bytes = machine_.fileSystem().readFile(fileName);
     if (!bytes) return bytes.status();
-    return importBytes(*bytes);
+    return importBytes(*bytes, scope);
 }
 
-Status TIORegistry::importBytes(std::string_view bytes) {
+Status TIORegistry::importBytes(std::string_view bytes, Scope scope) {
     auto parsed = regfile::parseFile(bytes);
     if (!parsed) return parsed.status();
+    if (scope == Scope::PutBackOnly) {
+        for (const auto& key : parsed->keys) {
+            const std::string where = regfile::keyLine(exportNameOfRoot(key.root), key.path);
+            const auto deletion = std::find_if(key.values.begin(), key.values.end(),
+                                               [](const auto& v) { return !v.value; });
+            if (key.remove || deletion != key.values.end())
+                return {platform::ErrorCode::InvalidData,
+                        "The backup deletes " +
+                            (key.remove ? "the key " + where
+                                        : "the value \"" + deletion->name + "\" of " + where) +
+                            ", which no backup does; it was refused and nothing was restored."};
+        }
+    }
 
     auto& registry = machine_.registry();
     Failures failures;

@@ -35,12 +35,17 @@ public:
     // Writes the export text to a file (a header-only file when nothing was exported).
     platform::Status save(std::string_view fileName) const;
 
+    // What an import may do. A backup only ever holds what a repair removed, so restoring one
+    // puts keys and values back and never deletes.
+    enum class Scope { Everything, PutBackOnly };
+
     // Reads a whole export file and writes every key and value in it into the registry.
-    // A damaged file is refused before anything is written. Keys or values that cannot be
-    // written are passed over and reported together in the returned Status.
-    platform::Status ImportRegistry(std::string_view fileName);
+    // A damaged file is refused before anything is written, and so is a file with a deletion
+    // ("[-KEY]", "name"=-) when the scope is PutBackOnly. Keys or values that cannot be written
+    // are passed over and reported together in the returned Status.
+    platform::Status ImportRegistry(std::string_view fileName, Scope scope = Scope::Everything);
     // The same from the bytes of a file.
-    platform::Status importBytes(std::string_view bytes);
+    platform::Status importBytes(std::string_view bytes, Scope scope = Scope::Everything);
 
 private:
     // One "[key]" line, its values, and a blank line.

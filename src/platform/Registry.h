@@ -29,6 +29,10 @@ public:
     virtual Result<RegistryKeyPtr> createKey(RootKey root, std::string_view path) = 0;
     // RegFlushKey for every root: writes changed data to permanent storage.
     virtual Status flush() = 0;
+    // Drops the changes not written by flush (after a flush failed, so that what was reported
+    // as not done stays undone): the registry reads its storage again, and keys opened before
+    // fail with KeyDeleted. Windows writes every change through, so it has no such call.
+    virtual Status discardChanges() = 0;
 };
 
 // One open key (an HKEY); closing is the destructor (RegCloseKey). Operations on a key that was

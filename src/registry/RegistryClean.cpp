@@ -84,10 +84,43 @@ bool TRegistryClean::backup() {
         items.push_back(std::move(item));
     }
     backup::TIORegistry exporter(context_.machine);
-    // The file is written durably (file and folder flushed) before this returns.
+    // The file is written durably (file and folder flushed) before it is listed in the index.
     result_.backupStatus = store.WriteRegistryExport(exporter, items, *name);
-    if (result_.backupStatus) result_.backupFile = *name;
-    return result_.backupStatus.isOk();
+    if (result_.backupStatus)
+        result_.backupStatus =
+            store.commitCategoryFile(entry, backup::categorykey::Registry, *name);
+    if (!result_.backupStatus) {
+        (void)store.discardCategoryFile(entry, backup::categorykey::Registry, *name);
+        return false;
+    }
+    result_.backupFile = *name;
+    return true;
+}
+
+void TRegistryClean::saveFailed(Status failure, const std::vector<std::size_t>& removed) {
+    // What is not on disk must not reach it later by someone else's save: the registry forgets
+    // it, and what the hives hold decides how many findings are really gone.
+    auto& registry = context_.machine.registry();
+    (void)registry.discardChanges();
+    std::size_t gone = 0;
+    for (const std::size_t i : removed) {
+        const TRegData& f = findings_[i];
+        const std::string path(trimBackslashes(f.KeyPath));
+        auto key = registry.openKey(f.RootKey, path, RegAccess::Read);
+        if (!key || (f.Kind == DeleteValue && !(*key)->value(f.ValueName))) ++gone;
+    }
+    result_.skipped += result_.deleted - gone;
+    result_.deleted = gone;
+    result_.flushStatus = std::move(failure);
+    result_.nothingChanged = gone == 0;
+    if (gone == 0 && !result_.backupFile.empty()) {
+        // The backup of a repair that did not happen would only mislead a restore.
+        backup::BackupStore store(context_.machine.fileSystem(), context_.globals.BackupsDir);
+        (void)store.discardCategoryFile(result_.backupEntry, backup::categorykey::Registry,
+                                        result_.backupFile);
+        result_.backupFile.clear();
+        result_.backupRemoved = true;
+    }
 }
 
 namespace {
@@ -142,6 +175,7 @@ void TRegistryClean::execute() {
 
     auto& registry = context_.machine.registry();
     std::size_t pending = 0;
+    std::vector<std::size_t> removed;
     const std::size_t count = findings_.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (stopRequested()) {
@@ -153,16 +187,18 @@ void TRegistryClean::execute() {
         std::string text;
         if (repair(f, text)) {
             ++result_.deleted;
+            removed.push_back(i);
             if (++pending >= kFlushBatch) {
-                result_.flushStatus = registry.flush();
                 pending = 0;
+                // A batch that cannot be saved ends the repair: the next would fail alike.
+                if (Status s = registry.flush(); !s) return saveFailed(std::move(s), removed);
             }
         } else {
             ++result_.skipped;
         }
         publish(text, positionOf(i, count), false);
     }
-    if (Status s = registry.flush(); !s || result_.flushStatus) result_.flushStatus = s;
+    if (Status s = registry.flush(); !s) saveFailed(std::move(s), removed);
 }
 
 }  // namespace quorvel::registry

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "core/Context.h"
 #include "core/threads/StatusSink.h"
@@ -21,6 +22,8 @@ struct RegistryCleanResult {
     std::size_t deleted = 0;        // findings whose key or value was removed
     std::size_t skipped = 0;        // checked findings that could not be removed
     platform::Status flushStatus;   // writing the changed hives
+    bool nothingChanged = false;    // the save failed before any deletion reached the hives
+    bool backupRemoved = false;     // the backup of a repair that did not happen was taken back
     bool stopped = false;           // a stop request ended the repairs early
 };
 
@@ -31,7 +34,9 @@ struct RegistryCleanResult {
 //
 // The registry reaches the hive files only after the backup file is on disk, and never when the
 // backup could not be written: a repair without its backup would lose what it removes. Changes
-// are written in batches as the repair goes on, and once more at its end.
+// are written in batches as the repair goes on, and once more at its end. A save that fails
+// ends the repair; `deleted` then counts what the hives really lost, and when that is nothing
+// the backup made for it is removed again.
 class TRegistryClean final : public core::Worker {
 public:
     // findings must stay unchanged until the worker has finished. backupEntry is the section of
@@ -52,6 +57,8 @@ protected:
 
 private:
     bool backup();
+    // After a failed save: drops the unsaved deletions and counts what the hives lost.
+    void saveFailed(platform::Status failure, const std::vector<std::size_t>& removed);
     // Deletes what the finding names; false when nothing could be removed.
     bool repair(const TRegData& finding, std::string& progressText);
     void publish(const std::string& text, int position, bool backingUp);

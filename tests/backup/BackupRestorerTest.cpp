@@ -63,6 +63,7 @@ TEST_F(BackupRestorerTest, OneClickEntryPutsBackWhatTheRepairsRemoved) {
     auto regName = store.RecordCategoryFile(*id, categorykey::Registry, TimeSerial(46000.51));
     ASSERT_TRUE(store.WriteRegistryExport(
         exporter, {{"HKEY_CURRENT_USER", "\\Software\\Bad CLSID", std::nullopt}}, *regName));
+    ASSERT_TRUE(store.commitCategoryFile(*id, categorykey::Registry, *regName));
 
     auto shortcutsName =
         store.RecordCategoryFile(*id, categorykey::Shortcuts, TimeSerial(46000.52));
@@ -71,6 +72,7 @@ TEST_F(BackupRestorerTest, OneClickEntryPutsBackWhatTheRepairsRemoved) {
     shortcuts.addFolder(1, "C:\\users\\tester\\Start Menu\\Old Folder");
     ASSERT_TRUE(shortcuts.addFile(2, kMenuLink));
     ASSERT_TRUE(shortcuts.save(fs(), store.pathOf(*shortcutsName)));
+    ASSERT_TRUE(store.commitCategoryFile(*id, categorykey::Shortcuts, *shortcutsName));
 
     auto startupName = store.RecordCategoryFile(*id, categorykey::Startup, TimeSerial(46000.53));
     exporter.clear();
@@ -79,6 +81,7 @@ TEST_F(BackupRestorerTest, OneClickEntryPutsBackWhatTheRepairsRemoved) {
     ASSERT_TRUE(startup.addFile(1, kStartupFile));
     ASSERT_TRUE(startup.addRegistryExport(exporter));
     ASSERT_TRUE(startup.save(fs(), store.pathOf(*startupName)));
+    ASSERT_TRUE(store.commitCategoryFile(*id, categorykey::Startup, *startupName));
 
     // The repairs.
     auto hkcu =
@@ -105,7 +108,7 @@ TEST_F(BackupRestorerTest, OneClickEntryPutsBackWhatTheRepairsRemoved) {
     EXPECT_EQ(namesIn("C:\\users\\tester\\Desktop"), (std::vector<std::string>{"App.lnk"}));
     EXPECT_EQ(namesIn("C:\\users\\tester\\Start Menu\\Old Folder"),
               (std::vector<std::string>{"App.lnk"}));
-    EXPECT_EQ(namesIn("C:\\backups").size(), 4u);  // index + three category files
+    EXPECT_EQ(namesIn("C:\\backups").size(), 5u);  // index, three category files, digests
 }
 
 TEST_F(BackupRestorerTest, OccupiedPathKeepsTheExistingFileAndLeavesNoCopy) {

@@ -33,6 +33,7 @@ int listBackups(CliContext& cli, bool json) {
     if (!machine) return 1;
     EngineSession session(*machine);
     const backup::BackupStore store(machine->fileSystem(), session.globals.BackupsDir);
+    if (const auto s = store.indexStatus(); !s) return fail(s.message());
     const auto rows = backup::ListBackups(store, session.language);
     if (json) {
         fmt::print("[");

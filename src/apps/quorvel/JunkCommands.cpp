@@ -9,6 +9,7 @@
 #include "CliContext.h"
 #include "EngineSession.h"
 #include "JsonText.h"
+#include "WorkerProgress.h"
 #include "core/paths/PathUtils.h"
 #include "core/threads/HeadlessUiBridge.h"
 #include "core/threads/StatusSink.h"
@@ -20,13 +21,6 @@ namespace {
 
 constexpr const char* kCategoryNames[] = {"Recycle bin", "Temporary files", "Internet cache"};
 
-template <class W>
-void runToEnd(core::HeadlessUiBridge& bridge, W& worker) {
-    worker.start();
-    bridge.pumpUntil([&] { return worker.finished(); });
-    worker.wait();
-}
-
 const char* nameOf(const junk::TJunkData& record) {
     return record.Category >= 0 && record.Category < junk::kJunkCategoryCount
                ? kCategoryNames[record.Category]
@@ -36,7 +30,7 @@ const char* nameOf(const junk::TJunkData& record) {
 void scanInto(EngineSession& session, core::HeadlessUiBridge& bridge, core::StatusSink& status,
               junk::JunkFindings& findings) {
     junk::TJunkScan scan(findings, status, session.context, bridge);
-    runToEnd(bridge, scan);
+    runWithProgress(bridge, scan, status);
 }
 
 int scanJunk(CliContext& cli, bool json) {
@@ -44,7 +38,7 @@ int scanJunk(CliContext& cli, bool json) {
     if (!machine) return 1;
     EngineSession session(*machine);
     core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    core::StatusSink status(terminalColumns() - 8);
     junk::JunkFindings findings;
     scanInto(session, bridge, status, findings);
 
@@ -77,12 +71,12 @@ int repairJunk(CliContext& cli, bool dryRun) {
     if (!machine) return 1;
     EngineSession session(*machine);
     core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    core::StatusSink status(terminalColumns() - 8);
     junk::JunkFindings findings;
     scanInto(session, bridge, status, findings);
 
     junk::TJunkClean clean(findings, status, session.context, bridge, dryRun);
-    runToEnd(bridge, clean);
+    runWithProgress(bridge, clean, status);
     const auto& result = clean.result();
     const char* verb = dryRun ? "would delete" : "deleted";
     for (const auto& r : findings) {

@@ -9,6 +9,7 @@
 #include "CliContext.h"
 #include "EngineSession.h"
 #include "JunkCommands.h"
+#include "WorkerProgress.h"
 #include "core/paths/PathUtils.h"
 #include "core/settings/ModuleBackup.h"
 #include "core/threads/HeadlessUiBridge.h"
@@ -19,14 +20,6 @@
 
 namespace quorvel::cli {
 namespace {
-
-// Runs a worker to its end on this thread's bridge.
-template <class W>
-void runToEnd(core::HeadlessUiBridge& bridge, W& worker) {
-    worker.start();
-    bridge.pumpUntil([&] { return worker.finished(); });
-    worker.wait();
-}
 
 void printPlan(const registry::RegFindings& findings, bool backups, const std::string& dir) {
     std::size_t checked = 0;
@@ -59,11 +52,11 @@ int repairRegistry(CliContext& cli, bool dryRun) {
     registry::LoadIgnoreLists(session.context, ignoreLists);
 
     core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    core::StatusSink status(terminalColumns() - 8);
     registry::RegFindings findings;
     {
         registry::TRegScan scan(findings, status, session.context, bridge, ignoreLists);
-        runToEnd(bridge, scan);
+        runWithProgress(bridge, scan, status);
     }
 
     const bool backups = core::ModuleBackupEnabled(machine->registry(), "OneClick");
@@ -77,17 +70,27 @@ int repairRegistry(CliContext& cli, bool dryRun) {
     }
 
     registry::TRegistryClean clean(findings, status, session.context, bridge);
-    runToEnd(bridge, clean);
+    runWithProgress(bridge, clean, status);
     const auto& result = clean.result();
     if (result.backupWanted && !result.backupStatus)
         return fail("the backup could not be written, so nothing was deleted: " +
                     result.backupStatus.message());
+    if (!result.flushStatus && result.nothingChanged)
+        return fail(
+            "the registry could not be saved, so nothing was changed" +
+            std::string(result.backupRemoved ? " (the backup made for it was removed)" : "") +
+            ": " + result.flushStatus.message());
     if (!result.backupEntry.empty())
         fmt::print("Backup {} written ({} finding(s)).\n", result.backupEntry, findings.size());
+    if (!result.flushStatus) {
+        fmt::print(
+            "{} registry problem(s) repaired before the registry could no longer be saved; "
+            "the rest were left as they were.\n",
+            result.deleted);
+        return fail("the registry could not be saved: " + result.flushStatus.message());
+    }
     fmt::print("{} registry problem(s) repaired, {} could not be removed.\n", result.deleted,
                result.skipped);
-    if (!result.flushStatus)
-        return fail("the registry could not be saved: " + result.flushStatus.message());
     return 0;
 }
 

@@ -1,10 +1,5 @@
 #include "ScanCommands.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,6 +9,7 @@
 #include "CliContext.h"
 #include "JsonText.h"
 #include "JunkCommands.h"
+#include "WorkerProgress.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
@@ -26,12 +22,6 @@
 
 namespace quorvel::cli {
 namespace {
-
-int terminalColumns() {
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20) return size.ws_col;
-    return 80;
-}
 
 const char* kindName(std::int32_t kind) {
     return kind == registry::DeleteValue ? "value" : "key";
@@ -82,33 +72,11 @@ int scanRegistry(CliContext& cli, bool json) {
     registry::TGlobalReg ignoreLists;
     registry::LoadIgnoreLists(context, ignoreLists);
 
-    const bool showProgress = isatty(STDERR_FILENO) != 0;
-    const int columns = terminalColumns();
     core::HeadlessUiBridge bridge;
-    core::StatusSink status(columns - 8);
+    core::StatusSink status(terminalColumns() - 8);
     registry::RegFindings findings;
-    auto scan =
-        std::make_unique<registry::TRegScan>(findings, status, context, bridge, ignoreLists);
-    scan->start();
-
-    std::uint64_t shown = 0;
-    auto lastDraw = std::chrono::steady_clock::now();
-    bridge.pumpUntil([&] {
-        if (!showProgress) return scan->finished();
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastDraw >= std::chrono::milliseconds(100)) {
-            const auto snap = status.snapshot();
-            if (snap.generation != shown) {
-                fmt::print(stderr, "\r\033[K[{:3}%] {}", snap.position, snap.text);
-                std::fflush(stderr);
-                shown = snap.generation;
-            }
-            lastDraw = now;
-        }
-        return scan->finished();
-    });
-    scan->wait();
-    if (showProgress) fmt::print(stderr, "\r\033[K");
+    registry::TRegScan scan(findings, status, context, bridge, ignoreLists);
+    runWithProgress(bridge, scan, status);
 
     if (json) {
         printJson(findings);

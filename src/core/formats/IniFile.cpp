@@ -117,6 +117,20 @@ IniFile IniFile::parse(std::string_view text) {
     return ini;
 }
 
+std::optional<std::size_t> IniFile::firstUnreadableLine() const {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        const bool control = std::any_of(line.raw.begin(), line.raw.end(), [](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return (u < 0x20 && u != '\t') || u == 0x7f;
+        });
+        const std::string_view text = trim(line.raw);
+        const bool opaque = line.kind == Line::Kind::Other && !text.empty() && text.front() != ';';
+        if (control || opaque) return i;
+    }
+    return std::nullopt;
+}
+
 std::string IniFile::serialize() const {
     std::string text = bom_;
     for (const Line& line : lines_) {

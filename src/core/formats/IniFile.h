@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -64,6 +65,9 @@ public:
     bool eraseKey(std::string_view section, std::string_view key);
 
     bool usesCrLf() const { return newline_ == "\r\n"; }
+    // The index of the first line that is neither blank, a comment, a section nor a key, or
+    // that holds control bytes: where damage starts. nullopt for a sound file.
+    std::optional<std::size_t> firstUnreadableLine() const;
     bool empty() const { return lines_.empty(); }
 
     // --- Files ---

@@ -202,8 +202,14 @@ Status WineFileSystem::leadsOut(std::string_view what, std::string_view path) {
 }
 
 bool WineFileSystem::staysInside(std::string_view path) const {
-    const auto located = locate(path);
-    return located && insidePrefix(located->host, true);
+    auto parsed = WinePath::parse(path);
+    if (!parsed) return false;
+    // Folders still to be created below the nearest existing one cannot be links.
+    for (;;) {
+        if (const auto located = locate(*parsed)) return insidePrefix(located->host, true);
+        if (parsed->isRoot()) return false;
+        parsed = parsed->parent();
+    }
 }
 
 std::optional<std::filesystem::path> WineFileSystem::driveRoot(char letter) const {

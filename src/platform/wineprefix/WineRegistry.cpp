@@ -97,6 +97,11 @@ Status WineRegistry::flush() {
     return state_->flush();
 }
 
+Status WineRegistry::discardChanges() {
+    state_->reload();
+    return Status::ok();
+}
+
 std::string WineRegistry::currentUserName() const {
     return state_->currentUser()->name;
 }

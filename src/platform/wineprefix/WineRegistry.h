@@ -49,6 +49,7 @@ public:
                                    RegAccess access = RegAccess::Read) override;
     Result<RegistryKeyPtr> createKey(RootKey root, std::string_view path) override;
     Status flush() override;
+    Status discardChanges() override;
 
     // The first unreadable line of each damaged hive.
     std::vector<HiveProblem> problems() const;

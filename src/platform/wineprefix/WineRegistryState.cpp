@@ -97,6 +97,18 @@ void RegistryState::load() {
     }
 }
 
+void RegistryState::reload() {
+    std::unique_lock lock(mutex_);
+    if (root_) root_->markDeleted();
+    for (Hive& hive : hives_) {
+        std::filesystem::path file = std::move(hive.file);
+        hive = Hive{};
+        hive.file = std::move(file);
+    }
+    load();
+    noteChange();
+}
+
 Status RegistryState::checkServerStopped() const {
     if (!WineServer::isRunning(prefix_)) return Status::ok();
     return {ErrorCode::SharingViolation,

@@ -25,6 +25,8 @@ public:
 
     // Reads the three hive files of the prefix.
     void load();
+    // Reads them again, dropping unsaved changes; keys of the old tree read as deleted.
+    void reload();
 
     const std::filesystem::path& prefix() const { return prefix_; }
     std::shared_mutex& mutex() const { return mutex_; }
