@@ -64,9 +64,14 @@ platform::Result<DecodedText> decode(std::string_view bytes) {
     }
     std::string_view body = bytes;
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    return DecodedText{
-        platform::text::isValidUtf8(body) ? std::string(body) : platform::text::cp1252ToUtf8(body),
-        false};
+    std::string text =
+        platform::text::isValidUtf8(body) ? std::string(body) : platform::text::cp1252ToUtf8(body);
+    // A Version 5.00 file saved as UTF-8 (with or without a byte-order mark) is read as the
+    // UTF-16 file it stands for, as the import of Windows and Wine reads it.
+    std::string_view first = std::string_view(text).substr(0, text.find('\n'));
+    if (!first.empty() && first.back() == '\r') first.remove_suffix(1);
+    const bool version5 = trim(first) == kHeader;
+    return DecodedText{std::move(text), version5};
 }
 
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -140,8 +145,8 @@ public:
             return Status{ErrorCode::BadFormat,
                           wide_ ? "Not a registry export file (no \"Windows Registry Editor "
                                   "Version 5.00\" header)."
-                                : "Not a registry export file (neither UTF-16 text nor a "
-                                  "REGEDIT4 header)."};
+                                : "Not a registry export file (neither a \"Windows Registry "
+                                  "Editor Version 5.00\" nor a REGEDIT4 header)."};
         for (index_ = 1; index_ < lines_.size(); ++index_) {
             const std::string_view line = trimLeft(lines_[index_]);
             Status s;

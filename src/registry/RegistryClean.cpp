@@ -164,6 +164,7 @@ void TRegistryClean::execute() {
     // before anything is written: no backup of a repair that cannot happen.
     if (Status s = context_.machine.registry().flush(); !s) {
         result_.flushStatus = s;
+        result_.nothingChanged = true;
         publish(s.message(), 0, false);
         return;
     }

@@ -141,7 +141,6 @@ TEST_F(TIORegistryTest, DamagedFilesChangeNothing) {
         good.substr(0, good.size() - 1),  // odd byte count
         good.substr(0, continued + 6),    // ends inside a continued hex list
         good.substr(2),                   // no byte-order mark
-        "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n",
     };
     std::string badHex = good;
     const std::size_t hex = badHex.find(std::string("h\0e\0x\0:\0", 8), secondKey);

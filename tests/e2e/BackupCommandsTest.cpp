@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "QuorvelRun.h"
 #include "platform/RegistryTypes.h"
@@ -66,6 +67,36 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
                   .first,
               0);
     EXPECT_EQ(readRegFile(file("b.reg")), text);
+
+    // An existing file is kept unless --force is given.
+    const std::string exportB =
+        machine + "reg export '" + std::string(kAwkward) + "' '" + file("b.reg").string() + "'";
+    std::ofstream(file("b.reg"), std::ios::binary | std::ios::trunc) << "mine";
+    EXPECT_NE(runQuorvel(exportB).first, 0);
+    {
+        std::ifstream kept(file("b.reg"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
+    }
+    ASSERT_EQ(runQuorvel(exportB + " --force").first, 0);
+    EXPECT_EQ(readRegFile(file("b.reg")), text);
+
+    // The same file saved as UTF-8, with and without a byte-order mark, imports alike.
+    for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+        testing::MachineBuilder utf8;
+        (void)utf8.build();
+        std::ofstream(file("u.reg"), std::ios::binary | std::ios::trunc) << bom << text;
+        ASSERT_EQ(
+            runQuorvel(machineArg(utf8.prefix()) + "reg import '" + file("u.reg").string() + "'")
+                .first,
+            0)
+            << "BOM: " << bom.size();
+        fs::remove(file("c.reg"));
+        ASSERT_EQ(runQuorvel(machineArg(utf8.prefix()) + "reg export '" + std::string(kAwkward) +
+                             "' '" + file("c.reg").string() + "'")
+                      .first,
+                  0);
+        EXPECT_EQ(readRegFile(file("c.reg")), text);
+    }
 
     // Errors: unknown root, missing key, damaged file (which changes nothing).
     EXPECT_NE(runQuorvel(machine + "reg export 'HKXX\\A' '" + file("c.reg").string() + "'").first,

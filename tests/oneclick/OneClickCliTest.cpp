@@ -58,7 +58,7 @@ protected:
         std::string all;
         for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_USERS"}) {
             const fs::path file = temp.path() / "export.reg";
-            const CliRun r = quorvel({"reg", "export", root, file.string()});
+            const CliRun r = quorvel({"reg", "export", root, file.string(), "--force"});
             EXPECT_EQ(r.exitCode, 0) << r.err;
             std::string text;
             for (const char c : ReadWholeFile(file)) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "backup/BackupStore.h"
 #include "backup/TIORegistry.h"
 #include "core/formats/IniFile.h"
@@ -216,6 +220,77 @@ TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
     EXPECT_TRUE(result.backupEntry.empty());
     EXPECT_FALSE(machine().fileSystem().exists(kBackups));
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
+}
+
+}  // namespace
+}  // namespace quorvel::registry
+
+namespace quorvel::registry {
+namespace {
+
+// Another program saves the hives after they were read: the repair's own save is refused, so
+// it forgets its deletions, says nothing was changed and takes its backup back. With part of
+// the work saved before (a later batch failing), it counts only what reached the hives.
+TEST_F(RegistryCleanTest, SaveThatFailsLeavesNothingClaimedAndNoBackup) {
+    plant();
+    (void)built();
+    ASSERT_TRUE(machine().registry().flush());  // what the context itself set up
+    const auto system = builder.prefix() / "system.reg";
+    const auto user = builder.prefix() / "user.reg";
+    for (const auto& hive : {system, user}) {
+        const auto copy = hive.string() + ".other";
+        std::filesystem::copy_file(hive, copy);
+        std::filesystem::rename(copy, hive);  // what Wine's own save does
+    }
+    RegFindings findings;
+    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
+    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
+    const auto result = repair(findings);
+    ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
+    EXPECT_FALSE(result.flushStatus);
+    EXPECT_TRUE(result.nothingChanged);
+    EXPECT_TRUE(result.backupRemoved);
+    EXPECT_EQ(result.deleted, 0u);
+    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_FALSE(index().sectionExists(result.backupEntry));
+    for (const auto& left : machine().fileSystem().find(std::string(kBackups) + "*"))
+        EXPECT_EQ(left.name, "index.ini");  // no backup file, no digests
+    // Nothing of the repair is left in memory for a later save to write.
+    EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
+    EXPECT_TRUE(machine().registry().flush());
+    auto reopened = platform::wineprefix::WinePrefixMachine::open(builder.prefix());
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE((*reopened)->registry().openKey(RootKey::LocalMachine, "Software\\Gone\\Sub"));
+
+    // Batches: the first is saved, then the hive changes behind the repair's back.
+    for (int i = 0; i < 30; ++i)
+        builder.value(std::string("HKCU") + kRun, "Gone" + std::to_string(i),
+                      RegValue::string("C:\\gone.exe"));
+    ctx_ = nullptr;
+    (void)built();
+    ASSERT_TRUE(machine().registry().flush());
+    RegFindings many;
+    for (int i = 0; i < 30; ++i)
+        many.push_back(
+            finding(RootKey::CurrentUser, kRun, "Gone" + std::to_string(i), DeleteValue));
+    std::thread saboteur([&] {
+        // Waits for the first batch to reach the hive, then saves it as another program.
+        const auto first = std::filesystem::last_write_time(user);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::filesystem::last_write_time(user) == first &&
+               std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::yield();
+        const auto copy = user.string() + ".other";
+        std::filesystem::copy_file(user, copy);
+        std::filesystem::rename(copy, user);
+    });
+    const auto partly = repair(many);
+    saboteur.join();
+    if (partly.flushStatus) GTEST_SKIP() << "the repair ended before the hive was replaced";
+    EXPECT_EQ(partly.deleted, TRegistryClean::kFlushBatch);
+    EXPECT_FALSE(partly.nothingChanged);
+    EXPECT_FALSE(partly.backupRemoved);
+    EXPECT_TRUE(index().sectionExists(partly.backupEntry));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "backup/BackupStore.h"
 #include "backup/RegistryRootNames.h"
 #include "backup/TIORegistry.h"
+#include "core/formats/HostFile.h"
 
 namespace quorvel::cli {
 namespace {
@@ -81,22 +82,24 @@ int deleteBackup(CliContext& cli, const std::string& id) {
     return 0;
 }
 
-int exportKey(CliContext& cli, const std::string& key, const std::string& file) {
-    auto* machine = cli.machineForWriting();
+int exportKey(CliContext& cli, const std::string& key, const std::string& file, bool force) {
+    auto* machine = cli.machine();
     if (!machine) return 1;
     const auto sep = key.find('\\');
     const std::string rootText = key.substr(0, sep);
     const auto root = backup::rootKeyFromExportName(rootText);
     if (!root) return fail("unknown registry root \"" + rootText + "\"");
     const std::string path = sep == std::string::npos ? std::string() : key.substr(sep + 1);
+    // As Windows' reg export asks first, an existing file is kept unless told otherwise.
+    std::error_code ec;
+    if (!force &&
+        std::filesystem::symlink_status(file, ec).type() != std::filesystem::file_type::not_found)
+        return fail("\"" + file + "\" already exists; nothing was written (--force overwrites it)");
     backup::TIORegistry exporter(*machine);
     if (!exporter.ExportRegistry(backup::exportNameOfRoot(*root), path))
         return fail("the key \"" + key + "\" does not exist");
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    const std::string bytes = exporter.fileBytes();
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) return fail("cannot write \"" + file + "\"");
+    if (const auto s = core::WriteHostFileAtomic(file, exporter.fileBytes()); !s)
+        return fail("cannot write \"" + file + "\": " + s.message());
     return 0;
 }
 
@@ -149,7 +152,11 @@ void registerBackupCommands(CLI::App& app, CliContext& context) {
     auto* exp = reg->add_subcommand("export", "Write a key with its subkeys as a .reg file");
     exp->add_option("key", *key, "The key, e.g. HKLM\\Software\\Microsoft")->required();
     exp->add_option("file", *file, "The .reg file to write")->required();
-    exp->callback([&context, key, file] { context.exitCode = exportKey(context, *key, *file); });
+    auto force = std::make_shared<bool>(false);
+    exp->add_flag("--force", *force, "Overwrite the file when it exists");
+    exp->callback([&context, key, file, force] {
+        context.exitCode = exportKey(context, *key, *file, *force);
+    });
 
     auto* imp = reg->add_subcommand("import", "Write every key and value of a .reg file");
     imp->add_option("file", *file, "The .reg file to read")->required();

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ConsoleStart.h"
 #include "ui/AppSession.h"
 #include "ui/MainHooks.h"
 #include "ui/MainWindow.h"
@@ -12,6 +13,7 @@
 using namespace quorvel;
 
 int main(int argc, char** argv) {
+    if (const auto answered = vantrel::AnswerOnConsole(argc, argv)) return *answered;
     QApplication app(argc, argv);
     // Hidden in the tray the program has no visible window; it ends when the main window closes.
     app.setQuitOnLastWindowClosed(false);

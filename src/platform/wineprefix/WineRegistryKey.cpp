@@ -12,6 +12,16 @@ namespace {
 constexpr std::size_t kMaxKeyNameUnits = 255;
 constexpr std::size_t kMaxValueNameUnits = 16383;
 
+// The start of an overlong name, for a message a person can read.
+std::string shortened(std::string_view name) {
+    constexpr std::size_t kShown = 40;
+    if (name.size() <= kShown) return std::string(name);
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(name.substr(0, cut)) + "...";
+}
+
 bool live(const std::shared_ptr<HiveKey>& k) {
     return k && !k->deleted;
 }
@@ -190,9 +200,11 @@ Result<RegistryKeyPtr> WineRegistryKey::create(const std::shared_ptr<RegistrySta
     if (Status s = state->checkServerStopped(); !s) return s;
     const auto parts = splitKeyPath(path);
     for (const auto part : parts)
-        if (text::utf8ToUtf16(part).size() > kMaxKeyNameUnits)
+        if (const auto units = text::utf8ToUtf16(part).size(); units > kMaxKeyNameUnits)
             return Status(ErrorCode::InvalidParameter,
-                          "The registry key name \"" + std::string(part) + "\" is too long.");
+                          "The registry key name \"" + shortened(part) + "\" has " +
+                              std::to_string(units) + " characters; Windows allows " +
+                              std::to_string(kMaxKeyNameUnits) + ". Nothing was written.");
     std::unique_lock lock(state->mutex());
     if (!live(base.front) && !live(base.back)) return keyDeleted();
     KeyView view = base;
@@ -233,8 +245,11 @@ Result<RegistryKeyPtr> WineRegistryKey::createSubKey(std::string_view path) {
 
 Status WineRegistryKey::setValue(std::string_view name, const RegValue& value) {
     if (Status s = checkWrite(); !s) return s;
-    if (text::utf8ToUtf16(name).size() > kMaxValueNameUnits)
-        return {ErrorCode::InvalidParameter, "The value name is too long."};
+    if (const auto units = text::utf8ToUtf16(name).size(); units > kMaxValueNameUnits)
+        return {ErrorCode::InvalidParameter,
+                "The value name \"" + shortened(name) + "\" has " + std::to_string(units) +
+                    " characters; Windows allows " + std::to_string(kMaxValueNameUnits) +
+                    ". Nothing was written."};
     std::unique_lock lock(state_->mutex());
     if (isDeleted()) return keyDeleted();
     HiveKey& target = live(view_.front) ? *view_.front : *view_.back;
