@@ -118,6 +118,13 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at) {
+    std::size_t i = at;
+    bool valid = true;
+    (void)decodeOne(bytes, i, valid);
+    return valid ? i - at : 0;
+}
+
 std::string cp1252ToUtf8(std::string_view bytes) {
     // 0x80..0x9F of Windows-1252; 0 marks the five undefined positions (kept as U+0080 + n).
     static constexpr std::array<std::uint16_t, 32> kHigh{

@@ -12,6 +12,8 @@ std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
 
 bool isValidUtf8(std::string_view bytes);
+// Bytes of the UTF-8 (or WTF-8) sequence that starts at bytes[at]; 0 when it is not one.
+std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at);
 // Windows-1252 bytes to UTF-8 (the code page of language files that are not UTF-8).
 std::string cp1252ToUtf8(std::string_view bytes);
 

@@ -76,11 +76,7 @@ std::optional<std::size_t> decodeName(std::string_view in, char endChar, std::st
         }
         if (c == '\\' || static_cast<unsigned char>(c) >= 0x80) break;
     }
-    std::u16string units;
-    const auto used = hivetext::decode(in, endChar, [&](char16_t u) { units.push_back(u); });
-    if (!used) return std::nullopt;
-    out = text::utf16ToUtf8(units);
-    return used;
+    return hivetext::decodeNameKeepingBytes(in, endChar, out);
 }
 
 // How many characters the escaped text up to and including the unescaped `endChar` takes, as
@@ -492,17 +488,16 @@ private:
         reused = 0;
         prevEnds_.clear();
         parts_.clear();
-        std::u16string units;
-        const auto n = hivetext::decode(rest, ']', [&](char16_t u) { units.push_back(u); });
+        std::string whole;
+        const auto n = hivetext::decodeNameKeepingBytes(rest, ']', whole);
         if (!n) return false;
         used = *n;
         decoded_.clear();
+        // A backslash is always the separator: no byte of a UTF-8 sequence is one.
         std::size_t from = 0;
-        for (std::size_t i = 0; i <= units.size(); ++i) {
-            if (i == units.size() || units[i] == u'\\') {
-                if (i > from)
-                    decoded_.push_back(
-                        text::utf16ToUtf8(std::u16string_view(units).substr(from, i - from)));
+        for (std::size_t i = 0; i <= whole.size(); ++i) {
+            if (i == whole.size() || whole[i] == '\\') {
+                if (i > from) decoded_.push_back(whole.substr(from, i - from));
                 from = i + 1;
             }
         }

@@ -72,7 +72,38 @@ void appendEscapedName(std::string& out, std::string_view utf8, char e1, char e2
         out.append(utf8);
         return;
     }
-    appendEscaped(out, text::utf8ToUtf16(utf8), e1, e2);
+    // Runs of UTF-8 are escaped as wineserver writes them; a byte that is not UTF-8 (a name
+    // read or made so) is written as it is.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (const std::size_t n = text::utf8SequenceLength(utf8, i); n > 0) {
+            i += n;
+            continue;
+        }
+        appendEscaped(out, text::utf8ToUtf16(utf8.substr(run, i - run)), e1, e2);
+        out.push_back(utf8[i]);
+        run = ++i;
+    }
+    appendEscaped(out, text::utf8ToUtf16(utf8.substr(run)), e1, e2);
+}
+
+std::optional<std::size_t> decodeNameKeepingBytes(std::string_view in, char endChar,
+                                                  std::string& out) {
+    out.clear();
+    std::u16string units;
+    const auto used = decode(
+        in, endChar, [&](char16_t u) { units.push_back(u); },
+        [&](char byte) {
+            out += text::utf16ToUtf8(units);
+            units.clear();
+            out.push_back(byte);
+        });
+    out += text::utf16ToUtf8(units);
+    return used;
 }
 
 void appendUnixSeconds(std::string& out, FileTime t) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/FileTime.h"
 
@@ -38,10 +39,11 @@ inline bool isSpace(char c) {
 
 // Reads Wine's escaped text (\\ \" \n \r \t \a \b \e \f \v, \xNNNN, octal \NNN, UTF-8 for
 // other bytes) from the start of `in` up to the unescaped `endChar`, passing each UTF-16 code
-// unit to `push`. Returns how many characters were read including `endChar`, or nullopt when
-// the text ends first.
-template <class Push>
-std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push) {
+// unit to `push` and each byte that starts no UTF-8 sequence to `keep` (Wine skips those).
+// Returns how many characters were read including `endChar`, or nullopt when the text ends
+// first.
+template <class Push, class Keep>
+std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push, Keep&& keep) {
     const char* p = in.data();
     const char* const end = p + in.size();
     while (p < end && *p != endChar) {
@@ -117,7 +119,8 @@ std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push
             push(static_cast<char16_t>(c));
             continue;
         }
-        // UTF-8 sequence; invalid bytes are skipped as Wine skips them.
+        // UTF-8 sequence; a byte that starts none is handed to `keep`.
+        const char* const lead = p - 1;
         int length = 0;
         std::uint32_t cp = 0;
         if (c >= 0xC2 && c <= 0xDF) {
@@ -130,6 +133,7 @@ std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push
             length = 3;
             cp = c & 0x07;
         } else {
+            keep(static_cast<char>(c));
             continue;
         }
         bool ok = true;
@@ -141,7 +145,11 @@ std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push
             cp = (cp << 6) | (static_cast<unsigned char>(*p++) ^ 0x80);
         }
         static constexpr std::uint32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < kMin[length] || cp > 0x10FFFF) continue;
+        if (!ok || cp < kMin[length] || cp > 0x10FFFF) {
+            keep(static_cast<char>(c));
+            p = lead + 1;  // the bytes after it are read on their own
+            continue;
+        }
         if (cp <= 0xFFFF) {
             push(static_cast<char16_t>(cp));
         } else {
@@ -153,6 +161,17 @@ std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push
     if (p == end) return std::nullopt;
     return static_cast<std::size_t>(p + 1 - in.data());
 }
+
+// The same, passing over bytes that are not UTF-8 as Wine does.
+template <class Push>
+std::optional<std::size_t> decode(std::string_view in, char endChar, Push&& push) {
+    return decode(in, endChar, std::forward<Push>(push), [](char) {});
+}
+
+// An escaped name as UTF-8. Bytes that are not UTF-8 stay as they are, so that the name is
+// written back with exactly the bytes it was read with.
+std::optional<std::size_t> decodeNameKeepingBytes(std::string_view in, char endChar,
+                                                  std::string& out);
 
 // Appends UTF-16 text escaped as wineserver writes it; `e1`/`e2` are the delimiter characters
 // that get a backslash ('"' in values, '[' and ']' in key paths). A NUL as the very last unit

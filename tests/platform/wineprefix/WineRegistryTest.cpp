@@ -316,6 +316,33 @@ TEST_F(WineRegistryTest, HiveSavedByAnotherProgramIsNeverOverwritten) {
     EXPECT_EQ(readFile(empty.path() / "user.reg"), kUser);
 }
 
+TEST_F(WineRegistryTest, NamesThatAreNotUtf8KeepTheirBytesOnEverySave) {
+    // Latin-1 bytes where UTF-8 belongs, as some tools wrote them, beside a proper escape.
+    const std::string odd =
+        "[Software\\\\Caf\xe9] 1700000000\n#time=1da1a2b3c4d5e6f\n"
+        "\"Na\xefve\"=\"x\"\n\"Ok \\x00e9\"=\"y\"\n";
+    writeFile(dir_.path() / "user.reg", kUser + "\n" + odd);
+    auto r = open();
+    auto cafe = key(*r, RootKey::CurrentUser, "Software\\Caf\xe9", RegAccess::ReadWrite);
+    ASSERT_TRUE(cafe);
+    EXPECT_EQ(cafe->value("Na\xefve"), RegValue::string("x"));
+    EXPECT_EQ(cafe->value("Ok \xc3\xa9"), RegValue::string("y"));
+    // The key changes, so it is written anew; so is a key made with such a name.
+    ASSERT_TRUE(cafe->setValue("Added", RegValue::dword(1)));
+    ASSERT_TRUE(r->createKey(RootKey::CurrentUser, "Software\\Made\xff"));
+    ASSERT_TRUE(r->flush());
+    const std::string saved = readFile(dir_.path() / "user.reg");
+    EXPECT_NE(saved.find("[Software\\\\Caf\xe9] "), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"Na\xefve\"=\"x\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"Ok \\xe9\"=\"y\""), std::string::npos) << saved;  // as Wine writes it
+    EXPECT_NE(saved.find("[Software\\\\Made\xff] "), std::string::npos) << saved;
+    auto again = WineRegistry::open(dir_.path());
+    EXPECT_TRUE((*again)->problems().empty());
+    EXPECT_TRUE((*again)->openKey(RootKey::CurrentUser, "Software\\Made\xff"));
+    EXPECT_EQ(key(**again, RootKey::CurrentUser, "Software\\Caf\xe9")->value("Added"),
+              RegValue::dword(1));
+}
+
 TEST_F(WineRegistryTest, TemporaryHivesLeftByAKillAreRemovedAtTheNextSave) {
     const auto dir = dir_.path();
     writeFile(dir / ".system.reg.a1B2c3", "half a hive");
