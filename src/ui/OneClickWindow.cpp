@@ -1,4 +1,5 @@
 #include "ui/OneClickWindow.h"
+#include "core/paths/ResourceFolder.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -6,6 +7,7 @@
 
 #include "oneclick/OneClickSettings.h"
 #include "ui/AppSession.h"
+#include "ui/Display.h"
 #include "ui/OneClickPageDriver.h"
 #include "ui/ProgramStart.h"
 
@@ -17,14 +19,14 @@ constexpr int kUnattendedDelayMs = 1000;
 
 bool WantsOneClickWindow() {
     if (qEnvironmentVariableIntValue("QUORVEL_HEADLESS") != 0) return false;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return HasWindowSystem();
 }
 
 int RunOneClickWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path programDir =
+        core::ResourceFolder(QCoreApplication::applicationDirPath().toStdString());
     const StartArguments start = ParseStartArguments(QCoreApplication::arguments());
     OpenedMachine opened = OpenSelectedMachine(start, programDir);
     if (!opened.machine) {

@@ -15,6 +15,7 @@
 
 #include <fmt/core.h>
 
+#include "core/paths/ResourceFolder.h"
 #include "oneclick/HeadlessSession.h"
 #include "oneclick/OneClickSettings.h"
 #include "oneclick/TerminalView.h"
@@ -35,9 +36,7 @@ extern "C" void onInterrupt(int) {
 }
 
 std::filesystem::path programDir() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path(ec) : self.parent_path();
+    return core::ResourceFolder(core::ExecutableFolder());
 }
 
 int fail(const std::string& message) {

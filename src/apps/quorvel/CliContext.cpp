@@ -5,6 +5,7 @@
 #include <fmt/core.h>
 #include <CLI/CLI.hpp>
 
+#include "core/paths/ResourceFolder.h"
 #include "platform/wineprefix/MachineSelection.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 
@@ -41,10 +42,7 @@ CliContext::CliContext(CLI::App& app) {
 CliContext::~CliContext() = default;
 
 std::filesystem::path CliContext::programDir() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path(ec);
-    return self.parent_path();
+    return core::ResourceFolder(core::ExecutableFolder());
 }
 
 platform::wineprefix::WinePrefixMachine* CliContext::machine() {

@@ -38,7 +38,7 @@ public:
     // machine").
     const std::string& machineSource() const { return machineSource_; }
 
-    // The folder of the executable (the bundled demo machine is its demo/ folder).
+    // The folder of the program's own files (the bundled demo machine is its demo/ folder).
     static std::filesystem::path programDir();
     static std::filesystem::path demoSource() { return programDir() / "demo"; }
 

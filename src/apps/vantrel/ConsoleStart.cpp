@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/Version.h"
+#include "ui/Display.h"
 
 namespace quorvel::vantrel {
 namespace {
@@ -28,11 +29,7 @@ bool hasDisplay() {
     // Platforms that draw without a window system (offscreen, vnc, linuxfb...) need no display.
     if (!chosen.empty() && !chosen.starts_with("xcb") && !chosen.starts_with("wayland"))
         return true;
-    const auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY");
+    return ui::HasWindowSystem();
 }
 
 }  // namespace

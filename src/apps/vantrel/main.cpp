@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "ConsoleStart.h"
+#include "core/paths/ResourceFolder.h"
 #include "ui/AppSession.h"
 #include "ui/MainHooks.h"
 #include "ui/MainWindow.h"
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Hidden in the tray the program has no visible window; it ends when the main window closes.
     app.setQuitOnLastWindowClosed(false);
-    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path programDir =
+        core::ResourceFolder(QCoreApplication::applicationDirPath().toStdString());
     const ui::StartArguments start = ui::ParseStartArguments(QCoreApplication::arguments());
 
     ui::OpenedMachine opened = ui::OpenSelectedMachine(start, programDir);

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/paths/ResourceFolder.h"
 #include "ui/AppSession.h"
 #include "ui/AutocareOptionsDialog.h"
 #include "ui/MainHooks.h"
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
     }
     QDir out(outDir);
     out.mkpath(QStringLiteral("."));
-    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path programDir =
+        core::ResourceFolder(QCoreApplication::applicationDirPath().toStdString());
     const ui::StartArguments start = ui::ParseStartArguments(args);
     ui::OpenedMachine opened = ui::OpenSelectedMachine(start, programDir);
     if (!opened.machine) {
