@@ -20,9 +20,9 @@ struct ShortcutsCleanResult {
     platform::Status backupStatus;  // why the backup failed; nothing was removed then
     std::size_t deleted = 0;        // shortcuts deleted
     std::size_t foldersRemoved = 0;
-    std::size_t kept = 0;            // checked shortcuts left: not backed up, or not deletable
-    std::size_t behindLink = 0;      // checked findings left because they lie behind a link
-    bool endedAtFolder = false;      // a folder could not be removed; later findings untouched
+    std::size_t kept = 0;        // checked shortcuts left: not backed up, or not deletable
+    std::size_t behindLink = 0;  // checked findings left because they lie behind a link
+    bool endedAtFolder = false;  // a folder could not be removed; later findings untouched
     bool stopped = false;
 };
 

@@ -84,8 +84,7 @@ ShortcutTarget ResolveShortcutTarget(const platform::ShellLink& link, std::strin
         auto work = ExpandEnvironmentVars(environment, *link.workingDirectory);
         if (work) {
             const std::string inWork = FoldPathDots(join(*work, relative));
-            if (fileSystem.attributes(inWork) != platform::fileattr::Invalid)
-                return {inWork, true};
+            if (fileSystem.attributes(inWork) != platform::fileattr::Invalid) return {inWork, true};
         }
     }
     return {beside, true};

@@ -12,8 +12,8 @@ namespace quorvel::core {
 // The file a shortcut points at, as IShellLink::GetPath with the UNC-priority flag reports it
 // once the link is loaded from linkPath.
 struct ShortcutTarget {
-    std::string path;       // empty for a link to a shell item that is no file
-    bool resolved = true;   // false: a %variable% the machine does not define is left in path
+    std::string path;      // empty for a link to a shell item that is no file
+    bool resolved = true;  // false: a %variable% the machine does not define is left in path
 };
 
 // When a link holds several descriptions of its target, the first present one wins:
