@@ -14,6 +14,7 @@
 #include "CliContext.h"
 #include "JsonText.h"
 #include "JunkCommands.h"
+#include "ShortcutCommands.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
@@ -128,6 +129,7 @@ void registerScanCommands(CLI::App& app, CliContext& context) {
     registryScan->add_flag("--json", *json, "Print the findings as a JSON array");
     registryScan->callback([&context, json] { context.exitCode = scanRegistry(context, *json); });
     registerJunkScanCommand(*scan, context);
+    registerShortcutScanCommand(*scan, context);
 }
 
 }  // namespace quorvel::cli
