@@ -1,5 +1,6 @@
 // Speed of the shortcut scan on a generated program menu of 20,000 shortcuts (a tenth of them
-// broken) in 2,000 folders, next to a loop that only opens and parses the same files.
+// broken) in 2,000 folders, next to a loop that only opens and parses the same files. The
+// targets lie in 2,000 program folders under a hundred vendor folders.
 //
 // Usage: bench_shortcut_scan [--scale F] [--rounds N]
 #include <sys/resource.h>
@@ -78,19 +79,24 @@ std::vector<std::string> Generate(const fs::path& prefix, int folders, int perFo
     std::vector<std::string> links;
     int serial = 0;
     for (int f = 0; f < folders; ++f) {
+        // A hundred vendors with twenty programs each, as a Program Files folder looks.
+        const std::string program = fmt::format("Vendor{:03}\\App{:02}", f / 20, f % 20);
+        const fs::path programHost = drive / "Program Files" / fmt::format("Vendor{:03}", f / 20) /
+                                     fmt::format("App{:02}", f % 20);
+        fs::create_directories(programHost);
+        std::ofstream(programHost / "app.exe") << "MZ";
         const std::string vendor = fmt::format("Vendor{:04}", f);
-        fs::create_directories(drive / "Program Files" / vendor);
-        std::ofstream(drive / "Program Files" / vendor / "app.exe") << "MZ";
         const std::string group = fmt::format("Group{:03}\\{}", f / 20, vendor);
         const fs::path host = drive / kMenu / fmt::format("Group{:03}", f / 20) / vendor;
         fs::create_directories(host);
         for (int i = 0; i < perFolder; ++i, ++serial) {
             const bool broken = serial % 10 == 3;
             platform::ShellLink link;
-            link.setTarget(broken ? fmt::format("C:\\Program Files\\Gone{}\\app.exe", serial)
-                                  : fmt::format("C:\\Program Files\\{}\\app.exe", vendor));
+            // A broken one names a program removed from its vendor's folder.
+            link.setTarget(fmt::format("C:\\Program Files\\{}{}\\app.exe", program,
+                                       broken ? fmt::format("\\Removed{}", serial) : ""));
             link.description = fmt::format("Shortcut {}", serial);
-            link.workingDirectory = fmt::format("C:\\Program Files\\{}", vendor);
+            link.workingDirectory = fmt::format("C:\\Program Files\\{}", program);
             const std::string name = fmt::format("Item {:05}.lnk", serial);
             std::ofstream(host / name, std::ios::binary) << platform::shelllink::serialize(link);
             links.push_back(
