@@ -39,6 +39,8 @@ std::string FoldPathDots(std::string_view path) {
         auto share = text.find('\\', 2);
         if (share != std::string::npos) share = text.find('\\', share + 1);
         headEnd = share == std::string::npos ? text.size() : share + 1;
+    } else if (!text.empty() && text[0] == '\\') {
+        headEnd = 1;  // the root of the current drive
     }
     std::vector<std::string_view> parts;
     const std::string_view rest = std::string_view(text).substr(headEnd);
@@ -78,6 +80,10 @@ ShortcutTarget ResolveShortcutTarget(const platform::ShellLink& link, std::strin
     if (!link.relativePath || link.relativePath->empty()) return {};
     const std::string& relative = *link.relativePath;
     if (isAbsolute(relative)) return {FoldPathDots(relative), true};
+    if (relative[0] == '\\' || relative[0] == '/') {
+        // The root of the shortcut's own drive.
+        return {FoldPathDots(std::string(linkPath.substr(0, 2)) + relative), true};
+    }
     const std::string beside = FoldPathDots(join(folderOf(linkPath), relative));
     if (fileSystem.attributes(beside) != platform::fileattr::Invalid) return {beside, true};
     if (link.workingDirectory && !link.workingDirectory->empty()) {

@@ -15,6 +15,8 @@ TEST(FoldPathDotsTest, FoldsAsGetFullPathNameWithoutClimbingAboveTheRoot) {
         {"C:/a//b/", "C:\\a\\b"},
         {"\\\\server\\share\\..\\x", "\\\\server\\share\\x"},
         {"C:\\", "C:\\"},
+        {"\\windows\\..\\x", "\\x"},
+        {"..\\a\\.\\b", "a\\b"},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(core::FoldPathDots(in), out) << in;
@@ -51,6 +53,8 @@ TEST(ShortcutTargetTest, LocationBeforeEnvironmentBeforeRelativePath) {
     relative.relativePath = "there.exe";
     relative.workingDirectory = "C:\\work";
     EXPECT_EQ(resolve(relative).path, "C:\\work\\there.exe") << "found in the working folder";
+    relative.relativePath = "\\apps\\..\\root.exe";
+    EXPECT_EQ(resolve(relative).path, "C:\\root.exe") << "the root of the link's drive";
     relative.relativePath = "..\\gone.exe";
     EXPECT_EQ(resolve(relative).path, "C:\\gone.exe") << "found nowhere: beside the link";
 
