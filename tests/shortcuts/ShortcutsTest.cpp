@@ -14,6 +14,7 @@
 #include "core/language/LanguageTable.h"
 #include "core/threads/HeadlessUiBridge.h"
 #include "platform/shelllink/ShellLinkFormat.h"
+#include "shortcuts/FixShortcut.h"
 #include "shortcuts/ShortcutsClean.h"
 #include "shortcuts/ShortcutsScan.h"
 #include "support/MachineBuilder.h"
@@ -224,6 +225,22 @@ TEST_F(ShortcutsTest, AFolderThatFilledUpEndsThePassAndADryRunTouchesNothing) {
     EXPECT_FALSE(exists(m + "Broken.lnk"));
     EXPECT_TRUE(exists(m + "Empty\\new.lnk"));
     EXPECT_TRUE(exists(m + "Sub\\UPPER.LNK")) << "findings after the folder are left";
+}
+
+TEST_F(ShortcutsTest, FixShortcutRewritesInPlaceButNeverThroughTheLinkedDesktop) {
+    const std::string fixed = kMenu + "\\Broken.lnk";
+    const auto target =
+        shortcuts::FixShortcut(*context, fixed, "C:\\Program Files\\Good\\good.exe");
+    ASSERT_TRUE(target) << target.status().message();
+    EXPECT_EQ(*target, "C:\\Program Files\\Good\\good.exe");
+    const auto link = machine->shell().readLink(fixed);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->description, "Gone app");
+
+    const auto outside = home.path() / "Desktop" / "Out.lnk";
+    const std::string before = hostBytes(outside);
+    EXPECT_FALSE(shortcuts::FixShortcut(*context, kDesktop + "\\Out.lnk", "C:\\x.exe"));
+    EXPECT_EQ(hostBytes(outside), before);
 }
 
 TEST(ShortcutsEmptyTopTest, AnEmptyDesktopIsReportedAndAStopReportsNoFolder) {
