@@ -29,19 +29,12 @@ namespace fs = std::filesystem;
 using testing::WineTools;
 using namespace e2e;
 
-// write <lnk> <target> <description> | read <lnk> | menu: prints "=" and the result line.
+// write <lnk> <target> <description> | read <lnk>: prints "=" and the result line.
 constexpr const char* kLinkTool = R"(#include <windows.h>
-#include <shlobj.h>
 #include <shobjidl.h>
 #include <cstdio>
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2 || FAILED(CoInitialize(nullptr))) return 2;
-    if (!lstrcmpW(argv[1], L"menu")) {
-        wchar_t path[MAX_PATH];
-        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, 0, path))) return 3;
-        wprintf(L"=%ls\n", path);
-        return 0;
-    }
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
@@ -111,7 +104,9 @@ protected:
 };
 
 TEST_F(RealShortcuts, WineWrittenShortcutsAreReadFoundRepairedRestoredAndFixed) {
-    const std::string menu = resultLine(tool_({"menu"}));
+    auto machine = platform::wineprefix::WinePrefixMachine::open(prefix);
+    ASSERT_TRUE(machine) << machine.status().message();
+    const std::string menu = (*machine)->shell().specialFolder(platform::csidl::Programs);
     ASSERT_FALSE(menu.empty());
     fs::create_directories(prefix / "drive_c" / "apps");
     for (const char* name : {"keep.exe", "gone1.exe", "gone 2.exe"})
@@ -129,8 +124,6 @@ TEST_F(RealShortcuts, WineWrittenShortcutsAreReadFoundRepairedRestoredAndFixed) 
         ASSERT_EQ(written.exitCode, 0) << written.text;
     }
 
-    auto machine = platform::wineprefix::WinePrefixMachine::open(prefix);
-    ASSERT_TRUE(machine) << machine.status().message();
     std::map<std::string, std::string> hostFiles;
     for (const auto& [lnk, target] : links) {
         const std::string wine = resultLine(tool_({"read", lnk}));
