@@ -122,13 +122,6 @@ protected:
         core::InitGlobals(*machine, programDir.path(), globals, language);
         context.emplace(*machine, globals, language, protectedFolders);
     }
-    void TearDown() override {
-        // Let the temporary folder go even though a test left a folder read-only.
-        std::error_code ec;
-        fs::permissions(b.hostPath(kMenu + "\\ReadOnly"), fs::perms::owner_all,
-                        fs::perm_options::add, ec);
-    }
-
     template <class W, class... Args>
     W& run(Args&&... args) {
         worker = std::make_unique<W>(std::forward<Args>(args)...);
