@@ -1,11 +1,13 @@
-// Reads arbitrary bytes as a shortcut. A link that reads must give its targets, and writing it
-// must give bytes that read back and write again to the very same bytes.
+// Reads arbitrary bytes as a shortcut. A link that reads must give its targets (with "." and ".."
+// folded out for good), and writing it must give bytes that read back and write again to the
+// very same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "core/paths/ShortcutTarget.h"
 #include "platform/shelllink/ShellLinkFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,6 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)link->targetPath();
     (void)link->idListPath();
     (void)link->environmentTarget();
+    // Folding "." and ".." out of a stored path is done once and for all.
+    for (const std::string& path : {link->targetPath(), link->relativePath.value_or("")}) {
+        const std::string folded = quorvel::core::FoldPathDots(path);
+        if (quorvel::core::FoldPathDots(folded) != folded) std::abort();
+    }
 
     const std::string written = sl::serialize(*link);
     auto back = sl::parse(written);

@@ -2,6 +2,7 @@
 
 #include "oneclick/JunkCategory.h"
 #include "oneclick/RegistryCategory.h"
+#include "oneclick/ShortcutsCategory.h"
 
 namespace quorvel::oneclick {
 
@@ -9,7 +10,11 @@ CategorySet MakeCategories(const ProgramLists& lists) {
     CategorySet set;
     set[Index(ScanCategory::Registry)] =
         std::make_unique<RegistryCategory>(lists.registryFindings, lists.ignoreLists);
-    set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
+    if (lists.shortcutFindings)
+        set[Index(ScanCategory::Shortcuts)] =
+            std::make_unique<ShortcutsCategory>(*lists.shortcutFindings);
+    else
+        set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
     set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
     if (lists.junkFindings)
         set[Index(ScanCategory::Junk)] = std::make_unique<JunkCategory>(*lists.junkFindings);

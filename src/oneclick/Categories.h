@@ -4,6 +4,7 @@
 #include "oneclick/CategoryTasks.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
+#include "shortcuts/ShortcutsData.h"
 
 namespace quorvel::oneclick {
 
@@ -13,6 +14,7 @@ struct ProgramLists {
     registry::RegFindings& registryFindings;
     const registry::TGlobalReg& ignoreLists;
     junk::JunkFindings* junkFindings = nullptr;  // the junk category scans only with a list
+    shortcuts::ShortcutFindings* shortcutFindings = nullptr;  // likewise the shortcuts category
 };
 
 // The six categories of the pass, each with the scanner and repair that exist today.

@@ -1,5 +1,5 @@
-// Kills `quorvel repair registry` at random moments and checks that restoring the newest backup
-// always gives back exactly the registry the repair started from.
+// Kills `quorvel repair registry` and `quorvel repair shortcuts` at random moments and checks
+// that restoring the newest backup always gives back exactly what the repair started from.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -98,11 +100,28 @@ protected:
                     RegValue::binary({0, 1, 2, 0, static_cast<std::uint8_t>(i)}));
             b.value(key + "\\Details", "List", RegValue::multiString({"a", "", "c"}));
         }
+        // Shortcuts: broken ones and empty folders among good ones, in the menu and on the
+        // desktop.
+        for (int i = 0; i < 120; ++i) {
+            const std::string folder =
+                std::string(kMenu) + "\\Group" + std::to_string(i % 12) + "\\";
+            b.shortcut(folder + "Gone" + std::to_string(i) + ".lnk",
+                       "C:\\Gone\\tool" + std::to_string(i) + ".exe", "gone " + std::to_string(i));
+            if (i % 4 == 0)
+                b.shortcut(folder + "Kept" + std::to_string(i) + ".lnk", "C:\\Tools\\present.exe");
+            if (i % 6 == 0) b.folder(std::string(kMenu) + "\\Empty" + std::to_string(i));
+            if (i % 10 == 0)
+                b.shortcut("C:\\users\\tester\\Desktop\\Gone" + std::to_string(i) + ".lnk",
+                           "C:\\Gone\\desk.exe");
+        }
         (void)b.build();
         pristine_ = work_.path() / "pristine";
         copyPrefix(b.prefix(), pristine_);
         baseline_ = fullExport(pristine_, work_.path());
     }
+
+    static constexpr const char* kMenu =
+        "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
 
     testing::TempDir work_;
     fs::path pristine_;
@@ -158,6 +177,58 @@ TEST_F(RepairCrash, RestoringTheNewestBackupAfterAKillGivesBackTheRegistry) {
         EXPECT_EQ(leftovers(machine), "");
     }
     std::printf("%d of %d killed runs had started a backup\n", withBackup, kKills);
+}
+
+// Every file (with its bytes) and folder of the user's menu and desktop.
+std::map<std::string, std::string> shortcutTrees(const fs::path& prefix) {
+    std::map<std::string, std::string> tree;
+    const fs::path user = prefix / "drive_c" / "users" / "tester";
+    for (const auto& top : {user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu",
+                            user / "Desktop"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(top)) {
+            const auto name = fs::relative(entry.path(), user).string();
+            if (entry.is_directory()) {
+                tree[name] = "<folder>";
+            } else {
+                std::ifstream in(entry.path(), std::ios::binary);
+                tree[name] = std::string(std::istreambuf_iterator<char>(in), {});
+            }
+        }
+    }
+    return tree;
+}
+
+TEST_F(RepairCrash, RestoringTheNewestBackupAfterAKillGivesBackTheShortcuts) {
+    const auto baseline = shortcutTrees(pristine_);
+    const fs::path machine = work_.path() / "machine";
+    copyPrefix(pristine_, machine);
+    const auto start = std::chrono::steady_clock::now();
+    const auto [code, out] = runQuorvel(machineArg(machine) + "repair shortcuts");
+    const auto fullRun = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("132 shortcut(s) and 20 empty folder(s) were removed"), std::string::npos)
+        << out;
+    ASSERT_NE(shortcutTrees(machine), baseline);
+    const std::string id = newestBackup(machine);
+    ASSERT_FALSE(id.empty());
+    ASSERT_EQ(runQuorvel(machineArg(machine) + "backups restore " + id).first, 0);
+    ASSERT_EQ(shortcutTrees(machine), baseline);
+
+    std::mt19937 random(std::random_device{}());
+    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(fullRun).count();
+    std::uniform_int_distribution<long long> moment(0, span + span / 5);
+    for (int round = 0; round < 16; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        copyPrefix(pristine_, machine);
+        const pid_t pid = spawnQuorvel({"--machine", machine.string(), "repair", "shortcuts"});
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(pid, SIGKILL);
+        (void)waitExit(pid);
+        const std::string newest = newestBackup(machine);
+        if (!newest.empty()) (void)runQuorvel(machineArg(machine) + "backups restore " + newest);
+        EXPECT_EQ(shortcutTrees(machine), baseline);
+    }
 }
 
 }  // namespace

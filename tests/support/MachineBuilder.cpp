@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/shelllink/ShellLinkFormat.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/wineprefix/WineFileSystem.h"
 
@@ -149,6 +150,19 @@ fs::path MachineBuilder::hostPath(std::string_view windowsPath) const {
     if (!host)
         throw std::runtime_error("MachineBuilder: no host path for " + std::string(windowsPath));
     return *host;
+}
+
+MachineBuilder& MachineBuilder::shortcut(std::string_view windowsPath,
+                                         const platform::ShellLink& link) {
+    return file(windowsPath, platform::shelllink::serialize(link));
+}
+
+MachineBuilder& MachineBuilder::shortcut(std::string_view windowsPath, std::string_view target,
+                                         std::string_view description) {
+    platform::ShellLink link;
+    link.setTarget(std::string(target));
+    if (!description.empty()) link.description = std::string(description);
+    return shortcut(windowsPath, link);
 }
 
 MachineBuilder& MachineBuilder::folder(std::string_view windowsPath) {

@@ -11,6 +11,7 @@
 #include "platform/Environment.h"
 #include "platform/FileTime.h"
 #include "platform/RegistryTypes.h"
+#include "platform/shelllink/ShellLink.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "platform/wineprefix/WineRegistry.h"
 #include "support/TempDir.h"
@@ -60,6 +61,11 @@ public:
     MachineBuilder& file(std::string_view windowsPath, std::string_view contents);
     MachineBuilder& file(std::string_view windowsPath, std::size_t size);
     MachineBuilder& folder(std::string_view windowsPath);
+    // A shortcut file in the binary format: the link as given, or one pointing at target (the
+    // way IShellLink::SetPath records it) with an optional description.
+    MachineBuilder& shortcut(std::string_view windowsPath, const platform::ShellLink& link);
+    MachineBuilder& shortcut(std::string_view windowsPath, std::string_view target,
+                             std::string_view description = {});
     MachineBuilder& attributes(std::string_view windowsPath, std::uint32_t attributes);
     MachineBuilder& lastWrite(std::string_view windowsPath, platform::FileTime time);
     // A symbolic link at windowsPath pointing at a host path (absolute or relative).

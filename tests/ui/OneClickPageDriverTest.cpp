@@ -110,8 +110,9 @@ TEST_F(OneClickPageDriverTest, NothingTickedDoesNothingAndCancelReturnsToScan) {
     EXPECT_TRUE(page_->startButton()->isEnabled());
 }
 
-TEST_F(OneClickPageDriverTest, OnlyRegistryHasADetailsWindowForNow) {
+TEST_F(OneClickPageDriverTest, OnlyRegistryAndShortcutsHaveADetailsWindowForNow) {
     EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Registry));
+    EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Shortcuts));
     driver_->setDetailsVisible(ScanCategory::Junk, true);
     EXPECT_FALSE(page_->detailsLink(3)->isVisible()) << "no link that opens nothing";
 }

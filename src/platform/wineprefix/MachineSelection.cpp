@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <vector>
 
 namespace quorvel::platform::wineprefix {
 namespace {
@@ -91,6 +92,15 @@ Status copyDemoMachine(const std::filesystem::path& source, const std::filesyste
             fs::last_write_time(staging / fs::relative(it->path(), source, timeError), time,
                                 timeError);
     }
+    // Git holds no empty folder: the demo marks each of its empty folders with a file of this
+    // name, dropped from the copy.
+    std::vector<fs::path> markers;
+    for (auto it = fs::recursive_directory_iterator(staging, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->path().filename() == ".quorvel-empty") markers.push_back(it->path());
+    }
+    for (const auto& marker : markers)
+        fs::remove(marker, ec);
     ec.clear();
     fs::create_directories(staging / "dosdevices", ec);
     const auto cDrive = staging / "dosdevices" / "c:";
