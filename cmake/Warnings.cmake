@@ -1,6 +1,11 @@
-# Warnings for the project's own targets: quorvel_warnings(target)
+# Warnings for the project's own targets: quorvel_warnings(target). CI builds with
+# -DQUORVEL_WERROR=ON, so that a warning fails the build.
+option(QUORVEL_WERROR "Treat warnings of the project's own code as errors" OFF)
 function(quorvel_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+    if(QUORVEL_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
 endfunction()
 
 # A static library of the project from every source below its folder.

@@ -44,14 +44,16 @@ RegValue RegValue::multiString(const std::vector<std::string>& utf8Items) {
 RegValue RegValue::dword(std::uint32_t value) {
     RegValue v;
     v.type = regtype::Dword;
-    for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     return v;
 }
 
 RegValue RegValue::qword(std::uint64_t value) {
     RegValue v;
     v.type = regtype::Qword;
-    for (int i = 0; i < 8; ++i) v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < 8; ++i)
+        v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     return v;
 }
 
@@ -96,7 +98,8 @@ std::optional<std::uint32_t> RegValue::asDword() const {
 std::optional<std::uint64_t> RegValue::asQword() const {
     if (type != regtype::Qword || data.size() != 8) return std::nullopt;
     std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | data[static_cast<std::size_t>(i)];
+    for (int i = 7; i >= 0; --i)
+        v = (v << 8) | data[static_cast<std::size_t>(i)];
     return v;
 }
 

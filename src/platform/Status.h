@@ -51,7 +51,7 @@ private:
 template <class T>
 class Result {
 public:
-    Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design
+    Result(T value) : state_(std::move(value)) {}           // NOLINT: implicit by design
     Result(Status failure) : state_(std::move(failure)) {}  // NOLINT: implicit by design
 
     bool isOk() const { return std::holds_alternative<T>(state_); }
