@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "backup/RegFileWriter.h"
-#include "backup/RegistryRootNames.h"
+#include "platform/RegistryNames.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Unicode.h"
 
@@ -176,7 +176,7 @@ private:
         }
         const auto sep = inner.find('\\');
         const std::string_view rootName = inner.substr(0, sep);
-        const auto root = rootKeyFromExportName(rootName);
+        const auto root = platform::parseRootKeyName(rootName);
         if (!root) return fail("unknown registry root \"" + std::string(rootName) + "\"");
         key.root = *root;
         if (sep != std::string_view::npos) {

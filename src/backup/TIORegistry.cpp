@@ -4,7 +4,7 @@
 
 #include "backup/RegFileParser.h"
 #include "backup/RegFileWriter.h"
-#include "backup/RegistryRootNames.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::backup {
 namespace {
@@ -46,7 +46,7 @@ private:
 }  // namespace
 
 bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view keyPath) {
-    const auto root = rootKeyFromExportName(rootName);
+    const auto root = platform::parseRootKeyName(rootName);
     if (!root) return false;
     const std::string path(stripBackslashes(keyPath));
     auto key = machine_.registry().openKey(*root, path);
@@ -57,7 +57,7 @@ bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view key
 
 void TIORegistry::appendBlock(platform::RootKey root, const std::string& path,
                               const std::vector<platform::NamedRegValue>& values) {
-    lines_.push_back(regfile::keyLine(exportNameOfRoot(root), path));
+    lines_.push_back(regfile::keyLine(platform::rootKeyLongName(root), path));
     for (const auto& v : values) {
         for (auto& line : regfile::valueLines(v.name, v.value))
             lines_.push_back(std::move(line));
@@ -94,7 +94,7 @@ void TIORegistry::appendTree(platform::RootKey root, const std::string& path,
 
 bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view keyPath,
                                  std::string_view valueName) {
-    const auto root = rootKeyFromExportName(rootName);
+    const auto root = platform::parseRootKeyName(rootName);
     if (!root) return false;
     const std::string path(stripBackslashes(keyPath));
     auto key = machine_.registry().openKey(*root, path);
@@ -124,7 +124,8 @@ Status TIORegistry::importBytes(std::string_view bytes, Scope scope) {
     if (!parsed) return parsed.status();
     if (scope == Scope::PutBackOnly) {
         for (const auto& key : parsed->keys) {
-            const std::string where = regfile::keyLine(exportNameOfRoot(key.root), key.path);
+            const std::string where =
+                regfile::keyLine(platform::rootKeyLongName(key.root), key.path);
             const auto deletion = std::find_if(key.values.begin(), key.values.end(),
                                                [](const auto& v) { return !v.value; });
             if (key.remove || deletion != key.values.end())
@@ -139,7 +140,7 @@ Status TIORegistry::importBytes(std::string_view bytes, Scope scope) {
     auto& registry = machine_.registry();
     Failures failures;
     for (const auto& key : parsed->keys) {
-        const std::string where = regfile::keyLine(exportNameOfRoot(key.root), key.path);
+        const std::string where = regfile::keyLine(platform::rootKeyLongName(key.root), key.path);
         if (key.remove) {
             if (key.path.empty()) continue;  // never delete a whole root
             auto rootKey = registry.openKey(key.root, "", platform::RegAccess::ReadWrite);

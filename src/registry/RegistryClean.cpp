@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "backup/BackupStore.h"
-#include "backup/RegistryRootNames.h"
 #include "backup/TIORegistry.h"
 #include "core/language/LanguageTable.h"
 #include "core/settings/ModuleBackup.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::registry {
 namespace {
@@ -78,8 +78,8 @@ bool TRegistryClean::backup() {
         if (f.Kind != DeleteKey && f.Kind != DeleteValue) continue;
         // A key finding without a path names the root, which the repair never deletes.
         if (f.Kind == DeleteKey && trimBackslashes(f.KeyPath).empty()) continue;
-        backup::RegistryBackupItem item{std::string(backup::exportNameOfRoot(f.RootKey)), f.KeyPath,
-                                        std::nullopt};
+        backup::RegistryBackupItem item{std::string(platform::rootKeyLongName(f.RootKey)),
+                                        f.KeyPath, std::nullopt};
         if (f.Kind == DeleteValue) item.valueName = f.ValueName;
         items.push_back(std::move(item));
     }

@@ -1,45 +1,50 @@
 #include "ui/RegistryEditor.h"
 
 #include <QStandardPaths>
-#include <array>
 
+#include "platform/RegistryNames.h"
 #include "platform/text/CaseInsensitive.h"
 
 namespace quorvel::ui {
 
 namespace {
 
-struct RootName {
-    std::string_view name;
-    int index;
-    platform::RootKey root;
-};
-
-// Tested in this order; the first name that begins the text wins.
-constexpr std::array<RootName, 6> kRoots{{
-    {"HKEY_LOCAL_MACHINE", 3, platform::RootKey::LocalMachine},
-    {"HKEY_CURRENT_USER", 2, platform::RootKey::CurrentUser},
-    {"HKEY_CLASSES_ROOT", 1, platform::RootKey::ClassesRoot},
-    {"HKEY_USERS", 5, platform::RootKey::Users},
-    {"HKEY_CURRENT_CONFIG", 4, platform::RootKey::CurrentConfig},
-    {"HKEY_DYN_DATA", 6, platform::RootKey::DynData},
-}};
+// regedit's number of a root (the order of its tree); 0 for one it does not show.
+int regeditIndex(platform::RootKey root) {
+    switch (root) {
+        case platform::RootKey::ClassesRoot:
+            return 1;
+        case platform::RootKey::CurrentUser:
+            return 2;
+        case platform::RootKey::LocalMachine:
+            return 3;
+        case platform::RootKey::CurrentConfig:
+            return 4;
+        case platform::RootKey::Users:
+            return 5;
+        case platform::RootKey::DynData:
+            return 6;
+        default:
+            return 0;
+    }
+}
 
 }  // namespace
 
 ParsedRegPath ParseRegPath(platform::Registry& registry, std::string_view fullKey) {
     ParsedRegPath parsed;
-    for (const RootName& candidate : kRoots) {
-        if (!platform::text::istartsWith(fullKey, candidate.name)) continue;
-        std::string_view rest = fullKey.substr(candidate.name.size());
+    for (const platform::RootKeyNames& candidate : platform::rootKeyNames()) {
+        if (regeditIndex(candidate.root) == 0) continue;
+        if (!platform::text::istartsWith(fullKey, candidate.longName)) continue;
+        std::string_view rest = fullKey.substr(candidate.longName.size());
         // "HKEY_USERS" must not claim "HKEY_USERSX": the name ends the text or a backslash follows.
-        if (!rest.empty() && rest.front() != '\\') return parsed;
+        if (!rest.empty() && rest.front() != '\\') continue;
         while (!rest.empty() && rest.front() == '\\')
             rest.remove_prefix(1);
         parsed.root = candidate.root;
         parsed.subKey = std::string(rest);
         if (registry.openKey(candidate.root, parsed.subKey, platform::RegAccess::ReadWrite))
-            parsed.rootIndex = candidate.index;
+            parsed.rootIndex = regeditIndex(candidate.root);
         return parsed;
     }
     return parsed;
@@ -68,9 +73,7 @@ bool RegistryEditor::open(std::string_view fullKey) {
     const ParsedRegPath parsed = ParseRegPath(registry_, fullKey);
     if (parsed.rootIndex == 0) return false;
     // The key as regedit names it: the root's long name, then the path.
-    std::string lastKey(kRoots[0].name);
-    for (const RootName& candidate : kRoots)
-        if (candidate.index == parsed.rootIndex) lastKey = std::string(candidate.name);
+    std::string lastKey(platform::rootKeyLongName(parsed.root));
     if (!parsed.subKey.empty()) lastKey += "\\" + parsed.subKey;
     if (auto key = registry_.createKey(platform::RootKey::CurrentUser, kRegeditStateKey)) {
         (void)key.value()->setValue("LastKey", platform::RegValue::string(lastKey));

@@ -14,9 +14,9 @@
 #include "JsonText.h"
 #include "backup/BackupEntries.h"
 #include "backup/BackupStore.h"
-#include "backup/RegistryRootNames.h"
 #include "backup/TIORegistry.h"
 #include "core/formats/HostFile.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::cli {
 namespace {
@@ -87,7 +87,7 @@ int exportKey(CliContext& cli, const std::string& key, const std::string& file, 
     if (!machine) return 1;
     const auto sep = key.find('\\');
     const std::string rootText = key.substr(0, sep);
-    const auto root = backup::rootKeyFromExportName(rootText);
+    const auto root = platform::parseRootKeyName(rootText);
     if (!root) return fail("unknown registry root \"" + rootText + "\"");
     const std::string path = sep == std::string::npos ? std::string() : key.substr(sep + 1);
     // As Windows' reg export asks first, an existing file is kept unless told otherwise.
@@ -96,7 +96,7 @@ int exportKey(CliContext& cli, const std::string& key, const std::string& file, 
         std::filesystem::symlink_status(file, ec).type() != std::filesystem::file_type::not_found)
         return fail("\"" + file + "\" already exists; nothing was written (--force overwrites it)");
     backup::TIORegistry exporter(*machine);
-    if (!exporter.ExportRegistry(backup::exportNameOfRoot(*root), path))
+    if (!exporter.ExportRegistry(platform::rootKeyLongName(*root), path))
         return fail("the key \"" + key + "\" does not exist");
     if (const auto s = core::WriteHostFileAtomic(file, exporter.fileBytes()); !s)
         return fail("cannot write \"" + file + "\": " + s.message());

@@ -9,6 +9,7 @@
 
 #include "CliContext.h"
 #include "platform/Registry.h"
+#include "platform/RegistryNames.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Unicode.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
@@ -29,58 +30,10 @@ struct KeyArgument {
 };
 
 std::optional<KeyArgument> parseKey(std::string_view text) {
-    struct Root {
-        const char* longName;
-        const char* shortName;
-        RootKey key;
-    };
-    static constexpr Root roots[] = {
-        {"HKEY_CLASSES_ROOT", "HKCR", RootKey::ClassesRoot},
-        {"HKEY_CURRENT_USER", "HKCU", RootKey::CurrentUser},
-        {"HKEY_LOCAL_MACHINE", "HKLM", RootKey::LocalMachine},
-        {"HKEY_USERS", "HKU", RootKey::Users},
-        {"HKEY_CURRENT_CONFIG", "HKCC", RootKey::CurrentConfig},
-    };
-    const auto sep = text.find('\\');
-    const std::string_view root = text.substr(0, sep);
-    std::string path(sep == std::string_view::npos ? std::string_view() : text.substr(sep + 1));
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    for (const auto& r : roots)
-        if (platform::text::iequals(root, r.longName) || platform::text::iequals(root, r.shortName))
-            return KeyArgument{r.key, r.longName, std::move(path)};
-    return std::nullopt;
-}
-
-std::string typeName(std::uint32_t type) {
-    switch (type) {
-        case regtype::None:
-            return "REG_NONE";
-        case regtype::Sz:
-            return "REG_SZ";
-        case regtype::ExpandSz:
-            return "REG_EXPAND_SZ";
-        case regtype::Binary:
-            return "REG_BINARY";
-        case regtype::Dword:
-            return "REG_DWORD";
-        case regtype::DwordBigEndian:
-            return "REG_DWORD_BIG_ENDIAN";
-        case regtype::Link:
-            return "REG_LINK";
-        case regtype::MultiSz:
-            return "REG_MULTI_SZ";
-        case regtype::ResourceList:
-            return "REG_RESOURCE_LIST";
-        case regtype::FullResourceDescriptor:
-            return "REG_FULL_RESOURCE_DESCRIPTOR";
-        case regtype::ResourceRequirementsList:
-            return "REG_RESOURCE_REQUIREMENTS_LIST";
-        case regtype::Qword:
-            return "REG_QWORD";
-        default:
-            return fmt::format("0x{:x}", type);
-    }
+    auto parsed = platform::parseRootedKeyPath(text);
+    if (!parsed) return std::nullopt;
+    return KeyArgument{parsed->root, std::string(platform::rootKeyLongName(parsed->root)),
+                       std::move(parsed->path)};
 }
 
 std::string hexBytes(const std::vector<std::uint8_t>& data) {
@@ -125,7 +78,7 @@ std::string dataText(const RegValue& v) {
 
 void printValue(const NamedRegValue& v) {
     fmt::print("    {}    {}    {}\n", v.name.empty() ? "(Default)" : v.name,
-               typeName(v.value.type), dataText(v.value));
+               platform::regTypeName(v.value.type), dataText(v.value));
 }
 
 // Prints one key as reg.exe's query does; recursing prints every key below it in full.

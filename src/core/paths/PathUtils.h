@@ -44,12 +44,8 @@ bool IsProtectedPath(const Context& context, std::string_view folder);
 // File-mask match with "*" and "?" (every other character literal), case-insensitive for ASCII.
 bool MatchesMask(std::string_view text, std::string_view mask);
 
-// Registry roots by name: "HKEY_LOCAL_MACHINE" / "HKLM". An unknown root gives
-// "HKEY_CURRENT_USER"; an unknown name gives CurrentUser. Long names compare exactly, short
-// names after upper-casing.
+// The long name of a registry root ("HKEY_LOCAL_MACHINE"), from platform/RegistryNames.h.
 std::string RootKeyName(platform::RootKey root);
-platform::RootKey RootKeyFromName(std::string_view longName);
-platform::RootKey RootKeyFromShortName(std::string_view shortName);
 
 // The part before the first, after the first, after the last occurrence of delimiter (with the
 // delimiter when includeDelimiter); the whole text when the delimiter is absent or empty.

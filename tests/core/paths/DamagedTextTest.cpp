@@ -6,6 +6,7 @@
 #include "core/files/FileTimes.h"
 #include "core/files/RunAndWait.h"
 #include "core/paths/PathUtils.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::core {
 namespace {
@@ -40,7 +41,7 @@ TEST(DamagedText, TextHelpersTakeAnyBytes) {
         (void)TextBefore(b, a);
         (void)TextAfterLast(b, a, true);
         (void)ExtractFileDrive(a);
-        (void)RootKeyFromShortName(a);
+        (void)platform::parseRootedKeyPath(a);
     }
     EXPECT_EQ(ExpandPathVars(g, "%TEMP%\\x"), "%TEMP%\\x");
 }

@@ -88,14 +88,7 @@ TEST(MatchesMask, WildcardsAndCase) {
         EXPECT_EQ(MatchesMask(text, mask), matches) << text.substr(0, 20) << " ~ " << mask;
 }
 
-TEST(PathText, RootKeyNamesTextPartsAndDrives) {
-    using platform::RootKey;
-    EXPECT_EQ(RootKeyName(RootKey::PerformanceData), "HKEY_CURRENT_USER");
-    EXPECT_EQ(RootKeyFromName("HKEY_USERS"), RootKey::Users);
-    EXPECT_EQ(RootKeyFromName("hkey_local_machine"), RootKey::CurrentUser);  // exact only
-    EXPECT_EQ(RootKeyFromShortName("Hkcc"), RootKey::CurrentConfig);
-    EXPECT_EQ(RootKeyFromShortName("HKEY_LOCAL_MACHINE"), RootKey::CurrentUser);
-
+TEST(PathText, TextPartsAndDrives) {
     EXPECT_EQ(TextBefore(",", "a,b", true), "a,");
     EXPECT_EQ(TextAfter("\\", "C:\\a\\b.txt"), "a\\b.txt");
     EXPECT_EQ(TextAfterLast("\\", "C:\\a\\b.txt", true), "\\b.txt");
