@@ -6,30 +6,19 @@
 #include "backup/RegFileWriter.h"
 #include "platform/RegistryNames.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 #include "platform/text/Unicode.h"
 
 namespace quorvel::backup::regfile {
 namespace {
 
+using platform::text::trim;
+using platform::text::trimLeft;
+using platform::text::trimRight;
+
 using platform::ErrorCode;
 using platform::RegValue;
 using platform::Status;
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view trimLeft(std::string_view s) {
-    const auto p = s.find_first_not_of(kBlanks);
-    return p == std::string_view::npos ? std::string_view{} : s.substr(p);
-}
-
-std::string_view trimRight(std::string_view s) {
-    const auto p = s.find_last_not_of(kBlanks);
-    return p == std::string_view::npos ? std::string_view{} : s.substr(0, p + 1);
-}
-
-std::string_view trim(std::string_view s) {
-    return trimRight(trimLeft(s));
-}
 
 Status failure(std::size_t lineNumber, const std::string& what) {
     return {ErrorCode::BadFormat,

@@ -3,6 +3,7 @@
 #include "core/formats/CompressedData.h"
 #include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 
 #include <utility>
 
@@ -11,15 +12,6 @@ namespace quorvel::registry {
 namespace {
 
 namespace text = platform::text;
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 bool ReadsTrue(const platform::RegValue& value) {
     if (auto dword = value.asDword()) return *dword != 0;
     if (auto qword = value.asQword()) return *qword != 0;
@@ -41,10 +33,10 @@ bool AnyEntryOccurs(const std::vector<std::string>& entries, std::string_view lo
 std::vector<std::string> ParseExclusionLines(const std::vector<std::string>& lines) {
     std::vector<std::string> entries;
     for (const auto& raw : lines) {
-        std::string_view line = TrimBlanks(raw);
+        std::string_view line = platform::text::trim(raw);
         if (line.empty() || line.front() == ';') continue;
         const auto remark = line.find("//");
-        if (remark != std::string_view::npos) line = TrimBlanks(line.substr(0, remark));
+        if (remark != std::string_view::npos) line = platform::text::trim(line.substr(0, remark));
         entries.emplace_back(line);
     }
     return entries;

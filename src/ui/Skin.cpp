@@ -1,4 +1,5 @@
 #include "ui/Skin.h"
+#include "platform/text/Trim.h"
 
 #include <charconv>
 #include <system_error>
@@ -9,17 +10,8 @@
 namespace quorvel::ui {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::optional<int> number(std::string_view text) {
-    text = trimmed(text);
+    text = platform::text::trim(text);
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
@@ -64,7 +56,7 @@ QRect Skin::rect(std::string_view section, const QRect& fallback, int containerW
 }
 
 QColor ParseSkinColor(std::string_view text) {
-    text = trimmed(text);
+    text = platform::text::trim(text);
     if (text.empty()) return {};
     if (text.front() == '#') {
         QColor c(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 
 extern char** environ;
@@ -19,12 +20,7 @@ namespace quorvel::core {
 
 namespace {
 
-std::string_view trimLeft(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    return s;
-}
-
+using platform::text::trimLeft;
 bool isWineRunnable(std::string_view program) {
     using platform::text::iendsWith;
     return iendsWith(program, ".exe") || iendsWith(program, ".com") || iendsWith(program, ".bat") ||

@@ -4,6 +4,7 @@
 
 #include "core/formats/HostFile.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 
 namespace quorvel::core {
 
@@ -16,17 +17,8 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+using platform::text::isBlank;
+using platform::text::trim;
 
 // A value enclosed in matching single or double quotes loses them, as the profile functions do.
 std::string unquote(std::string_view value) {

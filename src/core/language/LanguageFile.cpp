@@ -4,27 +4,15 @@
 #include <system_error>
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 #include "platform/text/Unicode.h"
 
 namespace quorvel::core {
 namespace {
 
-// Blanks and control characters, as trimming treats them.
-bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
-std::string_view trimRight(std::string_view s) {
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string_view trimLeft(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    return s;
-}
+using platform::text::isBlank;
+using platform::text::trimLeft;
+using platform::text::trimRight;
 
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::u16string units;

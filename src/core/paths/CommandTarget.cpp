@@ -1,21 +1,15 @@
 #include "core/environment/SystemPaths.h"
 #include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/Trim.h"
 
 namespace quorvel::core {
 
 namespace {
 
-constexpr std::string_view kExe = ".exe";
+using platform::text::trim;
 
-// Blanks and control characters, as Windows trims a command line.
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return s;
-}
+constexpr std::string_view kExe = ".exe";
 
 std::string_view cutBefore(std::string_view s, char c) {
     const auto at = s.find(c);
