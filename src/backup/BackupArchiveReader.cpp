@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::backup {
 namespace {
@@ -150,9 +151,8 @@ Status BackupArchiveReader::extract(platform::FileSystem& fileSystem, std::strin
                                              "\": it is not a plain file name."};
     auto contents = read(entryName);
     if (!contents) return contents.status();
-    std::string target(folder);
-    if (!target.empty() && target.back() != '\\' && target.back() != '/') target += '\\';
-    target += entryName;
+    const std::string target =
+        platform::text::withTrailingBackslash(folder) + std::string(entryName);
     return fileSystem.writeFile(target, *contents, platform::WriteMode::Plain);
 }
 

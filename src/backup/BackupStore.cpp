@@ -7,6 +7,7 @@
 #include "backup/BackupArchiveNames.h"
 #include "core/formats/ProfileFile.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::backup {
 namespace {
@@ -25,9 +26,9 @@ constexpr std::array<std::string_view, 4> kCategoryKeys{
 
 BackupStore::BackupStore(platform::FileSystem& fileSystem, std::string backupsDir,
                          char decimalSeparator)
-    : fs_(fileSystem), dir_(std::move(backupsDir)), separator_(decimalSeparator) {
-    if (!dir_.empty() && dir_.back() != '\\' && dir_.back() != '/') dir_ += '\\';
-}
+    : fs_(fileSystem),
+      dir_(platform::text::withTrailingBackslash(backupsDir)),
+      separator_(decimalSeparator) {}
 
 std::string BackupStore::freeName(const core::IniFile& index, core::TimeSerial now,
                                   std::string_view alsoTaken) const {

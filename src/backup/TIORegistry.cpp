@@ -15,14 +15,6 @@ using platform::Status;
 // Windows allows 512 levels below a root; deeper trees (or a loop of key links) stop there.
 constexpr int kMaxDepth = 512;
 
-std::string_view stripBackslashes(std::string_view path) {
-    while (!path.empty() && path.front() == '\\')
-        path.remove_prefix(1);
-    while (!path.empty() && path.back() == '\\')
-        path.remove_suffix(1);
-    return path;
-}
-
 // Collects the failures of an import: how many, and the first one in words.
 class Failures {
 public:
@@ -48,7 +40,7 @@ private:
 bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view keyPath) {
     const auto root = platform::parseRootKeyName(rootName);
     if (!root) return false;
-    const std::string path(stripBackslashes(keyPath));
+    const std::string path(platform::trimKeyPath(keyPath));
     auto key = machine_.registry().openKey(*root, path);
     if (!key) return false;
     appendTree(*root, path, **key);
@@ -96,7 +88,7 @@ bool TIORegistry::ExportRegistry(std::string_view rootName, std::string_view key
                                  std::string_view valueName) {
     const auto root = platform::parseRootKeyName(rootName);
     if (!root) return false;
-    const std::string path(stripBackslashes(keyPath));
+    const std::string path(platform::trimKeyPath(keyPath));
     auto key = machine_.registry().openKey(*root, path);
     if (!key) return false;
     const auto value = (*key)->value(valueName);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::junk {
 
@@ -26,8 +27,7 @@ platform::Status StoreCategorySelected(platform::Machine& machine, int category,
 std::vector<std::string> TempFolders(const core::TGlobalVars& globals) {
     std::vector<std::string> out;
     auto add = [&](std::string folder) {
-        while (folder.size() > 3 && folder.back() == '\\')
-            folder.pop_back();
+        folder = std::string(platform::text::withoutTrailingBackslash(folder));
         if (folder.empty()) return;
         const bool seen = std::any_of(out.begin(), out.end(), [&](const std::string& f) {
             return platform::text::iequals(f, folder);

@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/text/PathSeparators.h"
 
 #include <vector>
 
@@ -16,9 +17,7 @@ bool FileSystem::isFile(std::string_view path) const {
 
 Status FileSystem::createDirectoryTree(std::string_view path) {
     // Collect the prefixes ending before each separator, then create the missing ones in order.
-    std::string p(path);
-    while (p.size() > 3 && (p.back() == '\\' || p.back() == '/'))
-        p.pop_back();
+    const std::string p(text::withoutTrailingBackslash(path));
     std::vector<std::string> chain;
     for (std::size_t i = 0; i <= p.size(); ++i) {
         if (i == p.size() || p[i] == '\\' || p[i] == '/') {

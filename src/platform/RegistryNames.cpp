@@ -48,10 +48,9 @@ std::optional<RootedKeyPath> parseRootedKeyPath(std::string_view text) {
     const auto sep = text.find('\\');
     const auto root = parseRootKeyName(text.substr(0, sep));
     if (!root) return std::nullopt;
-    std::string path(sep == std::string_view::npos ? std::string_view() : text.substr(sep + 1));
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    return RootedKeyPath{*root, std::move(path)};
+    const std::string_view rest =
+        sep == std::string_view::npos ? std::string_view() : text.substr(sep + 1);
+    return RootedKeyPath{*root, std::string(trimKeyPath(rest))};
 }
 
 std::string regTypeName(std::uint32_t type) {

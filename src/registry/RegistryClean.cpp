@@ -18,14 +18,6 @@ constexpr int kMsgDeletingKey = 11069;
 constexpr int kMsgDeletingValue = 11070;
 constexpr std::string_view kBackingUp = "Backuping ";
 
-std::string_view trimBackslashes(std::string_view path) {
-    while (!path.empty() && path.front() == '\\')
-        path.remove_prefix(1);
-    while (!path.empty() && path.back() == '\\')
-        path.remove_suffix(1);
-    return path;
-}
-
 int positionOf(std::size_t index, std::size_t count) {
     return count == 0 ? 100 : static_cast<int>((index + 1) * 100 / count);
 }
@@ -77,7 +69,7 @@ bool TRegistryClean::backup() {
         publish(f.KeyPath, positionOf(i, findings_.size()), true);
         if (f.Kind != DeleteKey && f.Kind != DeleteValue) continue;
         // A key finding without a path names the root, which the repair never deletes.
-        if (f.Kind == DeleteKey && trimBackslashes(f.KeyPath).empty()) continue;
+        if (f.Kind == DeleteKey && platform::trimKeyPath(f.KeyPath).empty()) continue;
         backup::RegistryBackupItem item{std::string(platform::rootKeyLongName(f.RootKey)),
                                         f.KeyPath, std::nullopt};
         if (f.Kind == DeleteValue) item.valueName = f.ValueName;
@@ -105,7 +97,7 @@ void TRegistryClean::saveFailed(Status failure, const std::vector<std::size_t>& 
     std::size_t gone = 0;
     for (const std::size_t i : removed) {
         const TRegData& f = findings_[i];
-        const std::string path(trimBackslashes(f.KeyPath));
+        const std::string path(platform::trimKeyPath(f.KeyPath));
         auto key = registry.openKey(f.RootKey, path, RegAccess::Read);
         if (!key || (f.Kind == DeleteValue && !(*key)->value(f.ValueName))) ++gone;
     }
@@ -136,7 +128,7 @@ bool Removed(const Status& status) {
 
 bool TRegistryClean::repair(const TRegData& finding, std::string& progressText) {
     auto& registry = context_.machine.registry();
-    const std::string path(trimBackslashes(finding.KeyPath));
+    const std::string path(platform::trimKeyPath(finding.KeyPath));
     if (finding.Kind == DeleteKey) {
         progressText = context_.language.LangText(kMsgDeletingKey) + " " + finding.KeyPath;
         // An empty path names the root itself: never wiped as a "finding".

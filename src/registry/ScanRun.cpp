@@ -8,6 +8,7 @@
 #include "core/language/LanguageTable.h"
 #include "core/paths/EnvironmentExpansion.h"
 #include "core/paths/PathUtils.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::registry {
 
@@ -172,11 +173,7 @@ void ScanRun::add(platform::RootKey root, std::string_view keyPath, std::string_
     // HKEY_USERS\<the user>\rest is HKEY_CURRENT_USER\rest: findings there are filed under
     // HKEY_CURRENT_USER.
     auto canonicalRoot = root;
-    std::string_view canonicalPath = keyPath;
-    while (canonicalPath.starts_with('\\'))
-        canonicalPath.remove_prefix(1);
-    while (canonicalPath.ends_with('\\'))
-        canonicalPath.remove_suffix(1);
+    std::string_view canonicalPath = platform::trimKeyPath(keyPath);
     if (root == platform::RootKey::Users && !userSid_.empty() &&
         platform::text::istartsWith(canonicalPath, userSid_) &&
         (canonicalPath.size() == userSid_.size() || canonicalPath[userSid_.size()] == '\\')) {

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/PathSeparators.h"
 #include "registry/RegChecks.h"
 
 namespace quorvel::registry {
@@ -69,9 +70,8 @@ void CheckFonts(ScanRun& run) {
     const std::string keyPath = (os == "xp" || os == "2000")
                                     ? "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\fonts"
                                     : "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\fonts";
-    std::string fontsFolder = run.context().globals.WinDir;
-    if (!fontsFolder.empty() && !fontsFolder.ends_with('\\')) fontsFolder += '\\';
-    fontsFolder += "fonts\\";
+    const std::string fontsFolder =
+        platform::text::withTrailingBackslash(run.context().globals.WinDir) + "fonts\\";
     ForEachValue(run, keyPath, 100, 0, [&](const platform::NamedRegValue& value) {
         if (!value.value.isString()) return;
         const std::string file = value.value.asString().value_or(std::string{});

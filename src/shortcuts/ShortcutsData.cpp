@@ -2,14 +2,13 @@
 
 #include "platform/Shell.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::shortcuts {
 namespace {
 
-std::string withoutBackslash(std::string path) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    return path;
+std::string withoutBackslash(std::string_view path) {
+    return std::string(platform::text::withoutTrailingBackslash(path));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "core/environment/SystemPaths.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 
@@ -10,10 +11,8 @@ namespace {
 constexpr std::string_view kUninstallKey =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::string withoutTrailingBackslash(std::string path) {
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    return path;
+std::string withoutTrailingBackslash(std::string_view path) {
+    return std::string(platform::text::withoutTrailingBackslash(path));
 }
 
 }  // namespace

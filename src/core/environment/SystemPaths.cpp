@@ -1,6 +1,7 @@
 #include "core/environment/SystemPaths.h"
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 
@@ -41,9 +42,7 @@ std::string LongPathName(const platform::Environment& environment, std::string_v
 void SetFsRedirection(bool /*revert*/) {}
 
 std::string WithTrailingBackslash(std::string_view folder) {
-    std::string out(folder);
-    if (!out.empty() && out.back() != '\\') out.push_back('\\');
-    return out;
+    return platform::text::withTrailingBackslash(folder);
 }
 
 }  // namespace quorvel::core

@@ -5,6 +5,7 @@
 #include "core/environment/SystemPaths.h"
 #include "core/files/FileKeepRules.h"
 #include "core/paths/PathUtils.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 
@@ -80,11 +81,7 @@ bool deleteTreeSafe(const Context& context, const std::string& folder, int depth
 }
 
 std::string withoutTrailingBackslash(std::string_view folder) {
-    std::string out(folder);
-    // Keep the backslash of a drive root ("C:\").
-    while (out.size() > 3 && out.back() == '\\')
-        out.pop_back();
-    return out;
+    return std::string(platform::text::withoutTrailingBackslash(folder));
 }
 
 }  // namespace

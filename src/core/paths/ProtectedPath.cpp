@@ -1,6 +1,7 @@
 #include "core/environment/ProtectedFolders.h"
 #include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 
@@ -32,8 +33,7 @@ bool MatchesMask(std::string_view text, std::string_view mask) {
 }
 
 bool IsProtectedPath(const Context& context, std::string_view folder) {
-    while (!folder.empty() && folder.back() == '\\')
-        folder.remove_suffix(1);
+    folder = platform::text::withoutTrailingBackslash(folder);
     if (folder.empty()) return false;
     for (const auto& entry : context.protectedFolders.folders(context.machine, context.globals)) {
         if (MatchesMask(folder, entry)) return true;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/paths/EnvironmentExpansion.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 namespace {
@@ -13,10 +14,7 @@ std::string folderOf(std::string_view path) {
 }
 
 std::string join(std::string_view folder, std::string_view relative) {
-    std::string out(folder);
-    if (!out.empty() && out.back() != '\\' && out.back() != '/') out.push_back('\\');
-    out += relative;
-    return out;
+    return platform::text::withTrailingBackslash(folder) + std::string(relative);
 }
 
 bool isAbsolute(std::string_view path) {

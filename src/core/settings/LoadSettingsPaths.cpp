@@ -5,22 +5,21 @@
 #include "core/formats/IniFile.h"
 #include "core/settings/SettingsKey.h"
 #include "core/settings/SettingsKeys.h"
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::core {
 
 namespace {
 
-std::string withTrailingBackslash(std::string path) {
-    if (path.empty() || path.back() != '\\') path.push_back('\\');
-    return path;
+// "" gets one too: the data folder is then below the current drive's root.
+std::string withTrailingBackslash(std::string_view path) {
+    return path.empty() ? std::string("\\") : platform::text::withTrailingBackslash(path);
 }
 
 }  // namespace
 
 std::string DefaultDataPath(std::string_view programFolder) {
-    std::string folder(programFolder);
-    while (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
+    const std::string folder(platform::text::withoutTrailingBackslash(programFolder));
     const auto slash = folder.rfind('\\');
     // A program in a drive's root folder has no parent: the data folder goes below that root.
     std::string parent = slash == std::string::npos ? folder : folder.substr(0, slash);

@@ -1,5 +1,6 @@
 #include "core/settings/SettingsStore.h"
 
+#include "platform/RegistryNames.h"
 #include "platform/text/CaseInsensitive.h"
 
 namespace quorvel::core {
@@ -98,11 +99,7 @@ bool SettingsStore::deleteTree(RootKey root, std::string_view path) {
     const std::string normal = NormalizeKeyPath(path);
     if (normal.empty()) return false;
     // Delete through the parent so that the key itself goes, not only its contents.
-    std::string_view trimmed = path;
-    while (!trimmed.empty() && trimmed.front() == '\\')
-        trimmed.remove_prefix(1);
-    while (!trimmed.empty() && trimmed.back() == '\\')
-        trimmed.remove_suffix(1);
+    const std::string_view trimmed = platform::trimKeyPath(path);
     const auto slash = trimmed.rfind('\\');
     const std::string_view parentPath =
         slash == std::string_view::npos ? std::string_view{} : trimmed.substr(0, slash);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/text/CaseInsensitive.h"
+#include "platform/text/PathSeparators.h"
 #include "platform/text/Unicode.h"
 
 namespace quorvel::platform {
@@ -76,8 +77,7 @@ std::optional<std::string> fileItemName(std::string_view item, std::uint8_t type
 }
 
 void joinPath(std::string& path, const std::string& part) {
-    if (!path.empty() && path.back() != '\\') path.push_back('\\');
-    path += part;
+    path = text::withTrailingBackslash(path) + part;
 }
 
 std::string driveOf(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/text/PathSeparators.h"
 #include "platform/wineprefix/WineFileSystem.h"
 #include "platform/wineprefix/WinePath.h"
 
@@ -67,10 +68,8 @@ std::uint32_t parseNumber(std::string_view s, std::size_t& pos) {
     return n;
 }
 
-std::string withoutTrailingSeparators(std::string s) {
-    while (s.size() > 3 && isPathSeparator(s.back()))
-        s.pop_back();
-    return s;
+std::string withoutTrailingSeparators(std::string_view s) {
+    return std::string(text::withoutTrailingBackslash(s));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "platform/text/PathSeparators.h"
 #pragma once
 
 #include <optional>
@@ -28,8 +29,6 @@ struct WinePath {
     WinePath child(std::string name) const;
 };
 
-inline bool isPathSeparator(char c) {
-    return c == '\\' || c == '/';
-}
+using text::isPathSeparator;
 
 }  // namespace quorvel::platform::wineprefix

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "platform/text/PathSeparators.h"
 #include "platform/wineprefix/WineShell.h"
 
 namespace quorvel::platform::wineprefix {
@@ -50,10 +51,8 @@ constexpr std::array<ShellFolder, 21> kShellFolderTable{{
     {csidl::CommonAppData, HKLM, "Common AppData", "%ProgramData%"},
 }};
 
-std::string withoutTrailingSeparator(std::string path) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    return path;
+std::string withoutTrailingSeparator(std::string_view path) {
+    return std::string(text::withoutTrailingBackslash(path));
 }
 
 }  // namespace
