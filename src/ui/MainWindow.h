@@ -12,13 +12,16 @@
 #include <array>
 #include <functional>
 
+#include "core/settings/ProgramSettings.h"
 #include "ui/AppSession.h"
 #include "ui/HostedPage.h"
 #include "ui/Launcher.h"
 #include "ui/SkinButton.h"
-#include "ui/StartupSettings.h"
 
 namespace quorvel::ui {
+
+using core::CloseDecision;
+using core::PageIndex;
 
 // The program's main window: a borderless skinned window with three pages (status, one-click,
 // tools) created on their first visit, header buttons, footer labels, the tray icon, the main and

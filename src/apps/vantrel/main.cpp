@@ -4,12 +4,12 @@
 
 #include "ConsoleStart.h"
 #include "core/paths/ResourceFolder.h"
+#include "core/settings/ProgramSettings.h"
 #include "ui/AppSession.h"
 #include "ui/MainHooks.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramStart.h"
 #include "ui/SingleInstance.h"
-#include "ui/StartupSettings.h"
 
 using namespace quorvel;
 
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         session.flush();
         return 0;
     }
-    ui::RestorePortableSettings(session.settings(), session.globals().IsPortable);
+    core::RestorePortableSettings(session.settings(), session.globals().IsPortable);
     session.flush();
 
     ui::Tfrmmain window(session, ui::MakeMainHooks(session));

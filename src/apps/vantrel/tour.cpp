@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
 
     // A scan through the one-click engine, shot while it runs and when it has ended.
     window.btnoneclickClick();
-    if (auto* page = dynamic_cast<ui::Tfrmoneclick*>(window.page(ui::PageIndex::OneClick))) {
+    if (auto* page = dynamic_cast<ui::Tfrmoneclick*>(window.page(core::PageIndex::OneClick))) {
         bool shotWhileRunning = false;
         QTimer::singleShot(20, page, [&] {
             shotWhileRunning = true;

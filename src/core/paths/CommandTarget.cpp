@@ -1,5 +1,6 @@
+#include "core/paths/CommandTarget.h"
+
 #include "core/environment/SystemPaths.h"
-#include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Trim.h"
 

@@ -1,8 +1,8 @@
+#include "core/paths/FormatSize.h"
+
 #include <charconv>
 #include <climits>
 #include <clocale>
-
-#include "core/paths/PathUtils.h"
 
 namespace quorvel::core {
 

@@ -1,6 +1,7 @@
+#include "core/paths/PathVars.h"
+
 #include <array>
 
-#include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
 
 namespace quorvel::core {

@@ -1,5 +1,6 @@
+#include "core/paths/ProtectedPath.h"
+
 #include "core/environment/ProtectedFolders.h"
-#include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/PathSeparators.h"
 

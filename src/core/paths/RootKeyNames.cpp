@@ -1,4 +1,5 @@
-#include "core/paths/PathUtils.h"
+#include "core/paths/RootKeyNames.h"
+
 #include "platform/RegistryNames.h"
 
 namespace quorvel::core {

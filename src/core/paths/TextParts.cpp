@@ -1,4 +1,4 @@
-#include "core/paths/PathUtils.h"
+#include "core/paths/TextParts.h"
 
 namespace quorvel::core {
 

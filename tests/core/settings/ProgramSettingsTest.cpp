@@ -1,11 +1,11 @@
-#include "ui/StartupSettings.h"
+#include "core/settings/ProgramSettings.h"
 
 #include <gtest/gtest.h>
 
 #include "core/settings/SettingsKeys.h"
 #include "support/MachineBuilder.h"
 
-namespace quorvel::ui {
+namespace quorvel::core {
 namespace {
 
 using platform::RootKey;
@@ -21,7 +21,7 @@ protected:
 
     quorvel::testing::MachineBuilder builder_;
     std::unique_ptr<platform::Machine> machine_;
-    core::SettingsStore settings_;
+    SettingsStore settings_;
 };
 
 TEST_F(StartupSettingsTest, CurrentViewChoosesThePageAndStoresOneWhenMissing) {
@@ -113,4 +113,4 @@ TEST_F(StartupSettingsTest, InstallInfoGoesUnderTheLocalMachine) {
 }
 
 }  // namespace
-}  // namespace quorvel::ui
+}  // namespace quorvel::core

@@ -1,13 +1,13 @@
-#include "ui/StartupSettings.h"
+#include "core/settings/ProgramSettings.h"
 
 #include "core/settings/SettingsKeys.h"
 
-namespace quorvel::ui {
+namespace quorvel::core {
 
 using platform::RootKey;
 namespace keys = core::keys;
 
-bool RestorePortableSettings(core::SettingsStore& settings, bool programIsPortable) {
+bool RestorePortableSettings(SettingsStore& settings, bool programIsPortable) {
     if (programIsPortable) return false;
     bool portable = false;
     if (auto key = settings.open(RootKey::CurrentUser, keys::kProgram, false))
@@ -19,12 +19,12 @@ bool RestorePortableSettings(core::SettingsStore& settings, bool programIsPortab
     return settings.moveTree(RootKey::CurrentUser, keys::kProgramBackup, keys::kProgram);
 }
 
-void MarkFirstRun(core::SettingsStore& settings) {
+void MarkFirstRun(SettingsStore& settings) {
     if (auto key = settings.open(RootKey::CurrentUser, keys::kSettings, true))
         key->writeInteger("FirstRun", 1);
 }
 
-PageIndex OpenCurrentView(core::SettingsStore& settings) {
+PageIndex OpenCurrentView(SettingsStore& settings) {
     auto key = settings.open(RootKey::CurrentUser, keys::kProgram, true);
     if (!key) return PageIndex::OneClick;
     switch (key->integerWithDefault("Current View", 1)) {
@@ -37,20 +37,19 @@ PageIndex OpenCurrentView(core::SettingsStore& settings) {
     }
 }
 
-void StoreCurrentView(core::SettingsStore& settings, PageIndex page) {
+void StoreCurrentView(SettingsStore& settings, PageIndex page) {
     if (auto key = settings.open(RootKey::CurrentUser, keys::kProgram, true))
         key->writeInteger("Current View", static_cast<std::int32_t>(page));
 }
 
-void WriteInstallInfo(core::SettingsStore& settings, std::string_view version,
-                      std::string_view rootDir) {
+void WriteInstallInfo(SettingsStore& settings, std::string_view version, std::string_view rootDir) {
     auto key = settings.open(RootKey::LocalMachine, keys::kProgram, true);
     if (!key) return;
     key->writeString("Version", version);
     key->writeString("RootDir", rootDir);
 }
 
-CloseDecision DecideClose(core::SettingsStore& settings) {
+CloseDecision DecideClose(SettingsStore& settings) {
     auto key = settings.open(RootKey::CurrentUser, keys::kSettings, true);
     if (!key) return {};
     const bool toTray = key->boolWithDefault("Minitotray", false);
@@ -60,9 +59,9 @@ CloseDecision DecideClose(core::SettingsStore& settings) {
     return {toTray, toTray && firstRun == 1 && balloonWanted};
 }
 
-bool UpdateCheckWanted(core::SettingsStore& settings) {
+bool UpdateCheckWanted(SettingsStore& settings) {
     auto key = settings.open(RootKey::CurrentUser, keys::kSettings, true);
     return key && key->integerWithDefault("Checkupdates", 1) == 1;
 }
 
-}  // namespace quorvel::ui
+}  // namespace quorvel::core

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/Context.h"
+
+namespace quorvel::core {
+
+// "C:" for "C:\x", "\\server\share" for "\\server\share\x", empty without a drive.
+std::string ExtractFileDrive(std::string_view path);
+
+// Whether a path exists; paths on drives that are not fixed count as existing without being
+// looked at. With filesOnly a folder of that name does not count. On 64-bit Windows a path in
+// the system folder also counts when SysWOW64 holds it (the 32-bit view).
+bool PathExists(const Context& context, std::string_view path, bool filesOnly);
+// Whether the program that a command line starts exists: quoted and unquoted names, switches
+// after "/", arguments after "," (with cutAtComma) and after spaces, bare names looked up in
+// SearchPaths with and without ".exe".
+bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma);
+
+}  // namespace quorvel::core
