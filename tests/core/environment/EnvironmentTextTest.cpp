@@ -1,29 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/environment/HiddenText.h"
-#include "core/environment/OsName.h"
 #include "core/environment/SystemPaths.h"
 
 namespace quorvel::core {
 namespace {
-
-TEST(OsName, VersionTable) {
-    struct Row {
-        std::uint32_t major, minor, platformId;
-        const char* name;
-    };
-    const Row rows[] = {{3, 51, 2, "nt3.51"}, {4, 0, 1, "95"},    {4, 0, 2, "nt4.0"},
-                        {4, 10, 1, "98"},     {4, 90, 1, "me"},   {4, 3, 2, ""},
-                        {5, 0, 2, "2000"},    {5, 1, 2, "xp"},    {5, 2, 2, ""},
-                        {6, 0, 2, "vista"},   {6, 3, 2, "vista"}, {10, 0, 2, ""}};
-    for (const auto& r : rows) {
-        platform::OsVersion v;
-        v.major = r.major;
-        v.minor = r.minor;
-        v.platformId = r.platformId;
-        EXPECT_EQ(OsNameFor(v), r.name) << r.major << "." << r.minor << "/" << r.platformId;
-    }
-}
 
 TEST(SplitSearchPath, EmptyPiecesKeptTrailingSeparatorDropped) {
     using List = std::vector<std::string>;

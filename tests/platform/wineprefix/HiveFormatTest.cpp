@@ -362,26 +362,5 @@ TEST(HiveFormat, AbsurdlyDeepKeyIsRefusedNotFollowedIntoAStackOverflow) {
     EXPECT_NE(hive->problem->text.find("too deep"), std::string::npos);
 }
 
-TEST(HiveFormat, RandomBytesNeverCrash) {
-    std::uint32_t seed = 12345;
-    auto next = [&] {
-        seed = seed * 1103515245u + 12345u;
-        return static_cast<char>((seed >> 16) & 0xFF);
-    };
-    const std::string alphabet = "[]\\\"@=#:,hexdwordstr(27)0123456789abcdef\n \t\xc3\xa9";
-    for (int round = 0; round < 300; ++round) {
-        std::string text = kGood;
-        const int length = 50 + round * 3;
-        for (int i = 0; i < length; ++i) {
-            const char c = next();
-            text.push_back(round % 2 ? c
-                                     : alphabet[static_cast<unsigned char>(c) % alphabet.size()]);
-        }
-        const auto hive = parse(text);
-        (void)writeHive(*hive, HiveWriteMode::KeepText);
-        (void)writeHive(*hive, HiveWriteMode::Regenerate);
-    }
-}
-
 }  // namespace
 }  // namespace quorvel::platform::wineprefix
