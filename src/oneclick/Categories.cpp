@@ -2,6 +2,7 @@
 
 #include "oneclick/JunkCategory.h"
 #include "oneclick/RegistryCategory.h"
+#include "oneclick/StartupCategory.h"
 
 namespace quorvel::oneclick {
 
@@ -10,7 +11,11 @@ CategorySet MakeCategories(const ProgramLists& lists) {
     set[Index(ScanCategory::Registry)] =
         std::make_unique<RegistryCategory>(lists.registryFindings, lists.ignoreLists);
     set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
-    set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
+    if (lists.startupFindings)
+        set[Index(ScanCategory::Startup)] =
+            std::make_unique<StartupCategory>(*lists.startupFindings);
+    else
+        set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
     if (lists.junkFindings)
         set[Index(ScanCategory::Junk)] = std::make_unique<JunkCategory>(*lists.junkFindings);
     else

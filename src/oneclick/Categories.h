@@ -4,6 +4,7 @@
 #include "oneclick/CategoryTasks.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
+#include "startup/StartupData.h"
 
 namespace quorvel::oneclick {
 
@@ -13,6 +14,7 @@ struct ProgramLists {
     registry::RegFindings& registryFindings;
     const registry::TGlobalReg& ignoreLists;
     junk::JunkFindings* junkFindings = nullptr;  // the junk category scans only with a list
+    startup::StartupFindings* startupFindings = nullptr;  // likewise the startup category
 };
 
 // The six categories of the pass, each with the scanner and repair that exist today.

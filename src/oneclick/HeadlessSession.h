@@ -15,6 +15,7 @@
 #include "platform/Machine.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
+#include "startup/StartupData.h"
 
 namespace quorvel::oneclick {
 
@@ -33,6 +34,7 @@ public:
     const core::Context& context() const { return context_; }
     registry::RegFindings& regFindings() { return regFindings_; }
     junk::JunkFindings& junkFindings() { return junkFindings_; }
+    startup::StartupFindings& startupFindings() { return startupFindings_; }
     const CategorySet& categories() const { return categories_; }
 
 private:
@@ -44,6 +46,7 @@ private:
     registry::TGlobalReg ignoreLists_;
     registry::RegFindings regFindings_;
     junk::JunkFindings junkFindings_;
+    startup::StartupFindings startupFindings_;
     CategorySet categories_;
     std::unique_ptr<OneClickRun> run_;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <locale>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,16 @@ bool PathExists(const Context& context, std::string_view path, bool filesOnly);
 // after "/", arguments after "," (with cutAtComma) and after spaces, bare names looked up in
 // SearchPaths with and without ".exe".
 bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma);
+
+struct CommandSearch {
+    bool cutAtComma = false;  // arguments after "," (rundll32 style) are cut off too
+    bool tryExe = true;       // a name is also tried with ".exe" appended
+};
+// The program file that a command line starts, by the rules of CommandTargetExists: the full
+// path found (8.3 names expanded), except that a quoted name without a drive found through
+// SearchPaths is returned as written. nullopt when nothing exists.
+std::optional<std::string> FindCommandTarget(const Context& context, std::string_view commandLine,
+                                             CommandSearch options);
 
 // "%d Byte", "%.2n KB", "%.2n MB", "%.2n GB" (powers of 1024) with the decimal point and
 // thousands separator of the locale: the given one, else the global C++ locale when one was
