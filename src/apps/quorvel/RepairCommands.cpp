@@ -9,6 +9,7 @@
 #include "CliContext.h"
 #include "EngineSession.h"
 #include "JunkCommands.h"
+#include "StartupCommands.h"
 #include "WorkerProgress.h"
 #include "core/paths/PathUtils.h"
 #include "core/settings/ModuleBackup.h"
@@ -104,6 +105,7 @@ void registerRepairCommands(CLI::App& app, CliContext& context) {
     reg->add_flag("--dry-run", *dryRun, "List what would be done and change nothing");
     reg->callback([&context, dryRun] { context.exitCode = repairRegistry(context, *dryRun); });
     registerJunkRepairCommand(*repair, context);
+    registerStartupRepairCommand(*repair, context);
 }
 
 }  // namespace quorvel::cli

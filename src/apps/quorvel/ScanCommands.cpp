@@ -9,6 +9,7 @@
 #include "CliContext.h"
 #include "JsonText.h"
 #include "JunkCommands.h"
+#include "StartupCommands.h"
 #include "WorkerProgress.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
@@ -96,6 +97,7 @@ void registerScanCommands(CLI::App& app, CliContext& context) {
     registryScan->add_flag("--json", *json, "Print the findings as a JSON array");
     registryScan->callback([&context, json] { context.exitCode = scanRegistry(context, *json); });
     registerJunkScanCommand(*scan, context);
+    registerStartupScanCommand(*scan, context);
 }
 
 }  // namespace quorvel::cli
