@@ -14,6 +14,7 @@
 #include "platform/Machine.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
+#include "startup/StartupData.h"
 #include "ui/QtUiBridge.h"
 #include "ui/Skin.h"
 
@@ -43,6 +44,7 @@ public:
     core::SettingsStore& settings() { return settings_; }
     registry::TGlobalReg& ignoreLists() { return ignoreLists_; }
     registry::RegFindings& regFindings() { return regFindings_; }
+    startup::StartupFindings& startupFindings() { return startupFindings_; }
     QtUiBridge& bridge() { return bridge_; }
     const std::optional<std::filesystem::path>& prefix() const { return options_.prefix; }
     const std::filesystem::path& programDir() const { return options_.programDir; }
@@ -73,6 +75,7 @@ private:
     core::SettingsStore settings_;
     registry::TGlobalReg ignoreLists_;
     registry::RegFindings regFindings_;
+    startup::StartupFindings startupFindings_;
     QtUiBridge bridge_;
     Skin skin_;
 };

@@ -5,6 +5,7 @@
 #include "oneclick/Categories.h"
 #include "oneclick/OneClickSettings.h"
 #include "ui/RegistryResultsWindow.h"
+#include "ui/StartupWindow.h"
 #include "ui/UiText.h"
 
 namespace quorvel::ui {
@@ -15,7 +16,8 @@ OneClickPageDriver::OneClickPageDriver(AppSession& session, Tfrmoneclick& page, 
     : session_(session),
       page_(page),
       launcher_(std::move(launcher)),
-      categories_(oneclick::MakeCategories({session.regFindings(), session.ignoreLists()})) {
+      categories_(oneclick::MakeCategories(
+          {session.regFindings(), session.ignoreLists(), nullptr, &session.startupFindings()})) {
     run_ = std::make_unique<oneclick::OneClickRun>(session_.context(), session_.bridge(), *this,
                                                    categories_, session_.ignoreLists());
     // The ticks stored at the last close.
@@ -49,7 +51,7 @@ OneClickPageDriver& OneClickPageDriver::Attach(AppSession& session, Tfrmoneclick
 }
 
 bool OneClickPageDriver::HasDetailsWindow(ScanCategory category) {
-    return category == ScanCategory::Registry;
+    return category == ScanCategory::Registry || category == ScanCategory::Startup;
 }
 
 void OneClickPageDriver::storeSelection() {
@@ -68,6 +70,10 @@ void OneClickPageDriver::openDetails(int category) {
     }
     if (c == ScanCategory::Registry) {
         TfrmRegistry window(session_, launcher_, page_.window());
+        window.exec();
+    }
+    if (c == ScanCategory::Startup) {
+        TfrmStartup window(session_, session_.startupFindings(), page_.window());
         window.exec();
     }
 }
