@@ -2,7 +2,8 @@
 // 2,000 values each and whose two startup folders hold 500 shortcuts each, next to a bare read
 // of the same values and shortcut files in the same process.
 //
-// Usage: bench_startup_scan [--values N] [--links N] [--runs N]
+// Usage: bench_startup_scan [--values N] [--links N] [--runs N] [--all-found 1]
+//   --all-found 1  every command names a program that exists (quoted path): no failed lookups
 #include <time.h>
 #include <unistd.h>
 
@@ -60,7 +61,7 @@ struct Folders {
 
 // Fills the keys and folders; every tenth command names a program that exists, written the way
 // installers do (unquoted path with spaces and switches, quoted path, bare name).
-Folders Populate(const std::filesystem::path& prefix, int values, int links) {
+Folders Populate(const std::filesystem::path& prefix, int values, int links, bool allFound) {
     auto machine = Open(prefix);
     core::TGlobalVars globals;
     core::LanguageTable language;
@@ -79,7 +80,7 @@ Folders Populate(const std::filesystem::path& prefix, int values, int links) {
         for (int i = 0; i < values; ++i) {
             const int p = i % 100;
             std::string command;
-            switch (i % 3) {
+            switch (allFound ? 1 : i % 3) {
                 case 0:
                     command =
                         fmt::format("C:\\Program Files\\Vendor {}\\app {}.exe /tray -x", p, p);
@@ -91,7 +92,8 @@ Folders Populate(const std::filesystem::path& prefix, int values, int links) {
                 default:
                     command = fmt::format("agent{}.exe --background", i);
             }
-            if (i % 10 == 9) command = fmt::format("C:\\Gone\\Vendor {}\\x {}.exe /y", i, i);
+            if (!allFound && i % 10 == 9)
+                command = fmt::format("C:\\Gone\\Vendor {}\\x {}.exe /y", i, i);
             (void)(*key)->setValue(fmt::format("Entry {}", i), platform::RegValue::string(command));
         }
     }
@@ -177,12 +179,14 @@ int main(int argc, char** argv) {
     int values = 2000;
     int links = 500;
     int runs = 5;
+    bool allFound = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         const int n = std::atoi(argv[i + 1]);
         if (arg == "--values") values = n;
         if (arg == "--links") links = n;
         if (arg == "--runs") runs = std::max(1, n);
+        if (arg == "--all-found") allFound = n != 0;
     }
     const auto temp = std::filesystem::temp_directory_path() /
                       fmt::format("quorvel-bench-startup-{}", static_cast<long>(::getpid()));
@@ -191,7 +195,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no demo machine beside the benchmark: %s\n", s.message().c_str());
         return 1;
     }
-    const Folders folders = Populate(prefix, values, links);
+    const Folders folders = Populate(prefix, values, links, allFound);
     std::vector<Run> scans, bares;
     for (int r = 0; r < runs; ++r) {
         bares.push_back(TimeBareRead(prefix, folders));

@@ -56,12 +56,23 @@ TStartupScan::~TStartupScan() {
     stopAndJoin();
 }
 
+// Entries reach the UI thread in small batches: rating, the user-ratings read and the list
+// change all happen there, at one thread switch per batch instead of one per entry.
 void TStartupScan::addFinding(TStartupData entry) {
+    pending_.push_back(std::move(entry));
+    if (pending_.size() >= kBatch) flushPending();
+}
+
+void TStartupScan::flushPending() {
+    if (pending_.empty()) return;
     sync([&] {
-        RateEntry(context_.machine.registry(), ratings_, entry);
-        if (everyEntry_) everyEntry_->push_back(entry);
-        if (entry.Rating > kFindingThreshold) findings_.push_back(std::move(entry));
+        for (auto& entry : pending_) {
+            RateEntry(context_.machine.registry(), ratings_, entry);
+            if (everyEntry_) everyEntry_->push_back(entry);
+            if (entry.Rating > kFindingThreshold) findings_.push_back(std::move(entry));
+        }
     });
+    pending_.clear();
 }
 
 void TStartupScan::updateStatus(const std::string& programFile, int position) {
@@ -157,6 +168,7 @@ void TStartupScan::execute() {
         const StartupSource& source = kStartupSources[step];
         if (source.kind == RegistryValue) {
             scanKey(source);
+            flushPending();
             continue;
         }
         std::string folder = source.root == platform::RootKey::LocalMachine
@@ -165,6 +177,7 @@ void TStartupScan::execute() {
         while (!folder.empty() && folder.back() == '\\')
             folder.pop_back();
         if (!folder.empty()) scanFolder(source, folder);
+        flushPending();
     }
 }
 

@@ -45,6 +45,9 @@ private:
     void scanKey(const StartupSource& source);
     void scanFolder(const StartupSource& source, const std::string& folder);
     void addFinding(TStartupData entry);
+    void flushPending();
+
+    static constexpr std::size_t kBatch = 64;
     void updateStatus(const std::string& programFile, int position);
 
     StartupFindings& findings_;
@@ -54,6 +57,7 @@ private:
     StartupRatings ratings_;
     platform::Status databaseStatus_;
     std::vector<std::string> unreadable_;
+    std::vector<TStartupData> pending_;  // read, not yet handed to the UI thread
     double progressBase_ = 0;
     int genericIcon_ = -1;
 };
