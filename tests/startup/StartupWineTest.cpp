@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 
 #include "backup/BackupRestorer.h"
 #include "backup/BackupStore.h"
@@ -26,23 +27,17 @@ using platform::wineprefix::WinePrefixMachine;
 
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The machine of a prefix with the program's real data files and the scan and repair run on it.
+// The machine of a prefix with the program's real data files, and the workers run on it.
 struct Session {
     explicit Session(std::unique_ptr<WinePrefixMachine> m) : machine(std::move(m)) {
         core::InitGlobals(*machine, BinDir(), globals, language);
     }
-    void scan() {
-        findings.clear();
-        startup::TStartupScan scanner(findings, status, context, bridge);
-        scanner.start();
-        scanner.wait();
-        EXPECT_TRUE(scanner.databaseStatus()) << scanner.databaseStatus().message();
-    }
-    startup::StartupCleanResult clean() {
-        startup::TStartupClean cleaner(findings, status, context, bridge);
-        cleaner.start();
-        cleaner.wait();
-        return cleaner.result();
+    template <class W, class... Args>
+    void run(Args&&... args) {
+        W worker(std::forward<Args>(args)..., status, context, bridge);
+        worker.start();
+        worker.wait();
+        if constexpr (std::is_same_v<W, startup::TStartupClean>) result = worker.result();
     }
 
     std::unique_ptr<WinePrefixMachine> machine;
@@ -53,6 +48,7 @@ struct Session {
     core::HeadlessUiBridge bridge;
     core::StatusSink status;
     startup::StartupFindings findings;
+    startup::StartupCleanResult result;
 };
 
 std::unique_ptr<WinePrefixMachine> open(const std::filesystem::path& prefix) {
@@ -82,7 +78,7 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
     {
         Session fresh(open(prefix));
         ASSERT_TRUE(fresh.machine);
-        fresh.scan();
+        fresh.run<startup::TStartupScan>(fresh.findings);
         EXPECT_TRUE(fresh.findings.empty()) << fresh.findings[0].Name;
     }
 
@@ -110,9 +106,10 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
         platform::ShellLink link;
         link.setTarget("C:\\Program Files\\QuickTime\\QTTask.exe");
         ASSERT_TRUE(s.machine->shell().writeLink(startupFolder + "QuickTime Task.lnk", link));
-        s.scan();
+        s.run<startup::TStartupScan>(s.findings);
         ASSERT_EQ(s.findings.size(), 3u);
-        const auto result = s.clean();
+        s.run<startup::TStartupClean>(s.findings);
+        const auto& result = s.result;
         ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
         ASSERT_TRUE(result.flushStatus) << result.flushStatus.message();
         EXPECT_EQ(result.disabled, 3u);
@@ -129,15 +126,13 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
     WineTools::waitForServer(prefix);
 
     {
-        auto machine = open(prefix);
-        ASSERT_TRUE(machine);
-        core::TGlobalVars globals;
-        core::LanguageTable language;
-        core::InitGlobals(*machine, BinDir(), globals, language);
-        backup::BackupStore store(machine->fileSystem(), globals.BackupsDir);
-        const auto restored = backup::BackupRestorer(*machine, store).RestoreOneClick(backupEntry);
+        Session s(open(prefix));
+        ASSERT_TRUE(s.machine);
+        backup::BackupStore store(s.machine->fileSystem(), s.globals.BackupsDir);
+        const auto restored =
+            backup::BackupRestorer(*s.machine, store).RestoreOneClick(backupEntry);
         ASSERT_TRUE(restored) << restored.message();
-        EXPECT_TRUE(machine->fileSystem().exists(globals.UserStartup + "QuickTime Task.lnk"));
+        EXPECT_TRUE(s.machine->fileSystem().exists(s.globals.UserStartup + "QuickTime Task.lnk"));
     }
     query = WineTools::wine(prefix, {"reg", "query", kRun});
     EXPECT_EQ(query.exitCode, 0) << query.text;
