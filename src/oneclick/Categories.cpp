@@ -3,6 +3,7 @@
 #include "oneclick/JunkCategory.h"
 #include "oneclick/RegistryCategory.h"
 #include "oneclick/ShortcutsCategory.h"
+#include "oneclick/StartupCategory.h"
 
 namespace quorvel::oneclick {
 
@@ -15,7 +16,11 @@ CategorySet MakeCategories(const ProgramLists& lists) {
             std::make_unique<ShortcutsCategory>(*lists.shortcutFindings);
     else
         set[Index(ScanCategory::Shortcuts)] = std::make_unique<PendingCategory>();
-    set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
+    if (lists.startupFindings)
+        set[Index(ScanCategory::Startup)] =
+            std::make_unique<StartupCategory>(*lists.startupFindings);
+    else
+        set[Index(ScanCategory::Startup)] = std::make_unique<PendingCategory>();
     if (lists.junkFindings)
         set[Index(ScanCategory::Junk)] = std::make_unique<JunkCategory>(*lists.junkFindings);
     else

@@ -5,6 +5,7 @@
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
 #include "shortcuts/ShortcutsData.h"
+#include "startup/StartupData.h"
 
 namespace quorvel::oneclick {
 
@@ -15,6 +16,7 @@ struct ProgramLists {
     const registry::TGlobalReg& ignoreLists;
     junk::JunkFindings* junkFindings = nullptr;  // the junk category scans only with a list
     shortcuts::ShortcutFindings* shortcutFindings = nullptr;  // likewise the shortcuts category
+    startup::StartupFindings* startupFindings = nullptr;      // likewise the startup category
 };
 
 // The six categories of the pass, each with the scanner and repair that exist today.

@@ -10,7 +10,8 @@ HeadlessSession::HeadlessSession(platform::Machine& machine,
     : context_{machine, globals_, language_, protectedFolders_} {
     core::InitGlobals(machine, programDir, globals_, language_);
     registry::LoadIgnoreLists(context_, ignoreLists_);
-    categories_ = MakeCategories({regFindings_, ignoreLists_, &junkFindings_, &shortcutFindings_});
+    categories_ = MakeCategories(
+        {regFindings_, ignoreLists_, &junkFindings_, &shortcutFindings_, &startupFindings_});
     run_ = std::make_unique<OneClickRun>(context_, bridge_, view, categories_, ignoreLists_);
     run_->setSelection(LoadSelection(machine.registry()));
     run_->showIdle();

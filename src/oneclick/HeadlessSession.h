@@ -16,6 +16,7 @@
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
 #include "shortcuts/ShortcutsData.h"
+#include "startup/StartupData.h"
 
 namespace quorvel::oneclick {
 
@@ -35,6 +36,7 @@ public:
     registry::RegFindings& regFindings() { return regFindings_; }
     junk::JunkFindings& junkFindings() { return junkFindings_; }
     shortcuts::ShortcutFindings& shortcutFindings() { return shortcutFindings_; }
+    startup::StartupFindings& startupFindings() { return startupFindings_; }
     const CategorySet& categories() const { return categories_; }
 
 private:
@@ -47,6 +49,7 @@ private:
     registry::RegFindings regFindings_;
     junk::JunkFindings junkFindings_;
     shortcuts::ShortcutFindings shortcutFindings_;
+    startup::StartupFindings startupFindings_;
     CategorySet categories_;
     std::unique_ptr<OneClickRun> run_;
 };

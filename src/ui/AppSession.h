@@ -15,6 +15,7 @@
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
 #include "shortcuts/ShortcutsData.h"
+#include "startup/StartupData.h"
 #include "ui/QtUiBridge.h"
 #include "ui/Skin.h"
 
@@ -45,6 +46,7 @@ public:
     registry::TGlobalReg& ignoreLists() { return ignoreLists_; }
     registry::RegFindings& regFindings() { return regFindings_; }
     shortcuts::ShortcutFindings& shortcutFindings() { return shortcutFindings_; }
+    startup::StartupFindings& startupFindings() { return startupFindings_; }
     QtUiBridge& bridge() { return bridge_; }
     const std::optional<std::filesystem::path>& prefix() const { return options_.prefix; }
     const std::filesystem::path& programDir() const { return options_.programDir; }
@@ -76,6 +78,7 @@ private:
     registry::TGlobalReg ignoreLists_;
     registry::RegFindings regFindings_;
     shortcuts::ShortcutFindings shortcutFindings_;
+    startup::StartupFindings startupFindings_;
     QtUiBridge bridge_;
     Skin skin_;
 };

@@ -6,6 +6,7 @@
 #include "oneclick/OneClickSettings.h"
 #include "ui/RegistryResultsWindow.h"
 #include "ui/ShortcutsResultsWindow.h"
+#include "ui/StartupWindow.h"
 #include "ui/UiText.h"
 
 namespace quorvel::ui {
@@ -16,8 +17,9 @@ OneClickPageDriver::OneClickPageDriver(AppSession& session, Tfrmoneclick& page, 
     : session_(session),
       page_(page),
       launcher_(std::move(launcher)),
-      categories_(oneclick::MakeCategories(
-          {session.regFindings(), session.ignoreLists(), nullptr, &session.shortcutFindings()})) {
+      categories_(
+          oneclick::MakeCategories({session.regFindings(), session.ignoreLists(), nullptr,
+                                    &session.shortcutFindings(), &session.startupFindings()})) {
     run_ = std::make_unique<oneclick::OneClickRun>(session_.context(), session_.bridge(), *this,
                                                    categories_, session_.ignoreLists());
     // The ticks stored at the last close.
@@ -51,7 +53,8 @@ OneClickPageDriver& OneClickPageDriver::Attach(AppSession& session, Tfrmoneclick
 }
 
 bool OneClickPageDriver::HasDetailsWindow(ScanCategory category) {
-    return category == ScanCategory::Registry || category == ScanCategory::Shortcuts;
+    return category == ScanCategory::Registry || category == ScanCategory::Shortcuts ||
+           category == ScanCategory::Startup;
 }
 
 void OneClickPageDriver::storeSelection() {
@@ -73,6 +76,10 @@ void OneClickPageDriver::openDetails(int category) {
         window.exec();
     } else if (c == ScanCategory::Shortcuts) {
         TfrmShortcuts window(session_, page_.window());
+        window.exec();
+    }
+    if (c == ScanCategory::Startup) {
+        TfrmStartup window(session_, session_.startupFindings(), page_.window());
         window.exec();
     }
 }

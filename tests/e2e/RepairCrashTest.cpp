@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -228,6 +229,104 @@ TEST_F(RepairCrash, RestoringTheNewestBackupAfterAKillGivesBackTheShortcuts) {
         const std::string newest = newestBackup(machine);
         if (!newest.empty()) (void)runQuorvel(machineArg(machine) + "backups restore " + newest);
         EXPECT_EQ(shortcutTrees(machine), baseline);
+    }
+}
+
+// The same for `quorvel repair startup`: values of two Run keys and files of the user's Startup
+// folder, all rated dangerous by the user, moved aside by the repair; after a kill at any moment
+// the newest backup gives every value and file back. The "-Disabled" copies a repair made stay
+// by design and are left out of the comparison.
+class StartupRepairCrash : public ::testing::Test {
+protected:
+    static constexpr const char* kStartup =
+        "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
+
+    void SetUp() override {
+        if (!fs::exists(quorvelExe())) GTEST_SKIP() << "the quorvel executable is not built";
+        testing::MachineBuilder b;
+        const std::string comments =
+            "HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\startup\\comment";
+        for (int i = 0; i < 150; ++i) {
+            const std::string n = std::to_string(i);
+            const std::string root = i % 2 ? "HKCU" : "HKLM";
+            const std::string command = "\"C:\\Tools\\agent" + n + ".exe\" /tray";
+            b.value(root + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Agent" + n,
+                    RegValue::string(command,
+                                     i % 3 ? platform::regtype::Sz : platform::regtype::ExpandSz));
+            b.value(comments, "Agent" + n + "|" + command, RegValue::string("2|"));
+            const std::string file = "note" + n + ".cmd";
+            b.file(std::string(kStartup) + "\\" + file, "start agent " + n);
+            b.value(comments, file + "|" + kStartup + "\\" + file, RegValue::string("2|"));
+        }
+        (void)b.build();
+        pristine_ = work_.path() / "pristine";
+        copyPrefix(b.prefix(), pristine_);
+        baseline_ = state(pristine_);
+    }
+
+    // The registry without "-Disabled" keys, and every file of the Startup folder.
+    std::string state(const fs::path& prefix) {
+        std::string result;
+        std::string text = fullExport(prefix, work_.path());
+        std::erase(text, '\r');
+        for (std::size_t at = 0; at < text.size();) {
+            auto end = text.find("\n\n", at);
+            if (end == std::string::npos) end = text.size();
+            const std::string block = text.substr(at, end - at);
+            if (block.find("-Disabled]") == std::string::npos) result += block + "\n\n";
+            at = end + 2;
+        }
+        const fs::path folder = prefix /
+                                "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/"
+                                "Start Menu/Programs/StartUp";
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(folder))
+            files.push_back(e.path().filename().string() + ":" + std::to_string(e.file_size()));
+        std::sort(files.begin(), files.end());
+        for (const auto& f : files)
+            result += f + "\n";
+        return result;
+    }
+
+    testing::TempDir work_;
+    fs::path pristine_;
+    std::string baseline_;
+};
+
+TEST_F(StartupRepairCrash, RestoringTheNewestBackupAfterAKillGivesBackEveryEntry) {
+    const fs::path machine = work_.path() / "machine";
+    copyPrefix(pristine_, machine);
+    const auto start = std::chrono::steady_clock::now();
+    const auto [code, out] = runQuorvel(machineArg(machine) + "repair startup");
+    const auto fullRun = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("300 startup entries disabled."), std::string::npos) << out;
+    ASSERT_NE(state(machine), baseline_);
+    const std::string id = newestBackup(machine);
+    ASSERT_FALSE(id.empty());
+    ASSERT_EQ(runQuorvel(machineArg(machine) + "backups restore " + id).first, 0);
+    ASSERT_EQ(state(machine), baseline_);
+
+    std::mt19937 random(std::random_device{}());
+    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(fullRun).count();
+    std::uniform_int_distribution<long long> moment(0, span + span / 5);
+    constexpr int kKills = 12;
+    for (int round = 0; round < kKills; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        copyPrefix(pristine_, machine);
+        const pid_t pid = spawnQuorvel({"--machine", machine.string(), "repair", "startup"});
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(pid, SIGKILL);
+        (void)waitExit(pid);
+        if (const std::string newest = newestBackup(machine); !newest.empty()) {
+            EXPECT_EQ(runQuorvel(machineArg(machine) + "backups restore " + newest).first, 0);
+        }
+        EXPECT_EQ(state(machine), baseline_);
+
+        // The next write removes what the kill left half-written.
+        ASSERT_EQ(runQuorvel(machineArg(machine) + "repair startup").first, 0);
+        EXPECT_EQ(leftovers(machine), "");
     }
 }
 

@@ -53,7 +53,7 @@ protected:
     }
 
     // Both registry roots of the machine as export files, without the program's own settings
-    // (which every run writes), one key per line.
+    // (which every run writes) and the keys disabled startup entries move to, one key per line.
     std::string exportAll() {
         std::string all;
         for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_USERS"}) {
@@ -69,7 +69,9 @@ protected:
                 auto end = text.find("\n\n", at);
                 if (end == std::string::npos) end = text.size();
                 const std::string block = text.substr(at, end - at);
-                if (block.find("\\Software\\QuorvelSoft") == std::string::npos) {
+                // The "-Disabled" copies of startup entries stay after a restore by design.
+                if (block.find("\\Software\\QuorvelSoft") == std::string::npos &&
+                    block.find("-Disabled]") == std::string::npos) {
                     all += block + "\n\n";
                 }
                 at = end + 2;

@@ -10,6 +10,7 @@
 #include "EngineSession.h"
 #include "JunkCommands.h"
 #include "ShortcutCommands.h"
+#include "StartupCommands.h"
 #include "WorkerProgress.h"
 #include "core/paths/PathUtils.h"
 #include "core/settings/ModuleBackup.h"
@@ -106,6 +107,7 @@ void registerRepairCommands(CLI::App& app, CliContext& context) {
     reg->callback([&context, dryRun] { context.exitCode = repairRegistry(context, *dryRun); });
     registerJunkRepairCommand(*repair, context);
     registerShortcutRepairCommand(*repair, context);
+    registerStartupRepairCommand(*repair, context);
 }
 
 }  // namespace quorvel::cli

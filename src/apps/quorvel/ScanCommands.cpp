@@ -10,6 +10,7 @@
 #include "JsonText.h"
 #include "JunkCommands.h"
 #include "ShortcutCommands.h"
+#include "StartupCommands.h"
 #include "WorkerProgress.h"
 #include "core/environment/InitGlobals.h"
 #include "core/environment/ProtectedFolders.h"
@@ -98,6 +99,7 @@ void registerScanCommands(CLI::App& app, CliContext& context) {
     registryScan->callback([&context, json] { context.exitCode = scanRegistry(context, *json); });
     registerJunkScanCommand(*scan, context);
     registerShortcutScanCommand(*scan, context);
+    registerStartupScanCommand(*scan, context);
 }
 
 }  // namespace quorvel::cli

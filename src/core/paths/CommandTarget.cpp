@@ -1,5 +1,7 @@
 #include "core/paths/CommandTarget.h"
 
+#include <optional>
+
 #include "core/environment/SystemPaths.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/text/Trim.h"
@@ -23,7 +25,7 @@ bool hasDrive(std::string_view name) {
 
 class Search {
 public:
-    explicit Search(const Context& context) : context_(context) {}
+    Search(const Context& context, bool tryExe) : context_(context), tryExe_(tryExe) {}
 
     // The long form when the name is written with 8.3 components.
     std::string longForm(std::string_view name) const {
@@ -35,19 +37,30 @@ public:
         return PathExists(context_, path, filesOnly);
     }
 
-    // name, then name + ".exe"; the long-name rule looks at name, not at what is tried.
-    bool nameOrExe(std::string_view name, bool filesOnly) const {
-        const bool shortForm = name.find('~') != std::string_view::npos;
+    // base, then base + ".exe" when asked to; the existing one, or nullopt.
+    std::optional<std::string> plainOrExe(const std::string& base, bool filesOnly) const {
+        if (exists(base, filesOnly)) return base;
+        if (tryExe_ && exists(base + std::string(kExe), filesOnly)) return base + std::string(kExe);
+        return std::nullopt;
+    }
+
+    // The same with 8.3 names expanded; the long-name rule looks at name, not at what is tried.
+    std::optional<std::string> longPlainOrExe(std::string_view name, bool filesOnly) const {
+        if (name.find('~') == std::string_view::npos)
+            return plainOrExe(std::string(name), filesOnly);
         const std::string plain(name);
-        const std::string exe = plain + std::string(kExe);
-        return exists(shortForm ? longForm(plain) : plain, filesOnly) ||
-               exists(shortForm ? longForm(exe) : exe, filesOnly);
+        if (const std::string l = longForm(plain); exists(l, filesOnly)) return l;
+        if (!tryExe_) return std::nullopt;
+        if (const std::string l = longForm(plain + std::string(kExe)); exists(l, filesOnly))
+            return l;
+        return std::nullopt;
     }
 
     const std::vector<std::string>& entries() const { return context_.globals.SearchPaths; }
 
 private:
     const Context& context_;
+    bool tryExe_;
 };
 
 // Cuts before the last space; false when there is none. Trailing blanks go too, as Windows
@@ -59,44 +72,40 @@ bool cutAtLastSpace(std::string& candidate) {
     return true;
 }
 
-bool quotedTargetExists(const Search& search, std::string_view name) {
+std::optional<std::string> quotedTarget(const Search& search, std::string_view name) {
     if (!hasDrive(name)) {
         for (const auto& entry : search.entries()) {
             if (entry.empty()) continue;  // never look in the current drive's root
             const std::string base = WithTrailingBackslash(entry) + std::string(name);
-            if (search.exists(base, false) || search.exists(base + std::string(kExe), false))
-                return true;
+            // The program is named as the command writes it: the search path finds it.
+            if (search.plainOrExe(base, false)) return std::string(name);
         }
-        return false;
+        return std::nullopt;
     }
-    if (search.exists(search.longForm(name), false)) return true;
-    return search.exists(search.longForm(std::string(name) + std::string(kExe)), false);
+    return search.longPlainOrExe(name, false);
 }
 
-bool unquotedTargetExists(const Search& search, std::string_view text) {
+std::optional<std::string> unquotedTarget(const Search& search, std::string_view text) {
     if (hasDrive(text)) {
         std::string name(text);
-        if (search.nameOrExe(name, false)) return true;
+        if (auto found = search.longPlainOrExe(name, false)) return found;
         while (cutAtLastSpace(name)) {
-            if (!name.empty() && search.nameOrExe(name, true)) return true;
+            if (name.empty()) break;
+            if (auto found = search.longPlainOrExe(name, true)) return found;
         }
-        return false;
+        return std::nullopt;
     }
     for (const auto& entry : search.entries()) {
         if (entry.empty()) continue;
         const std::string folder = WithTrailingBackslash(entry);
         std::string candidate(text);
-        if (search.exists(folder + candidate, false) ||
-            search.exists(folder + candidate + std::string(kExe), false))
-            return true;
+        if (auto found = search.plainOrExe(folder + candidate, false)) return found;
         while (cutAtLastSpace(candidate)) {
             if (candidate.empty()) break;
-            if (search.exists(folder + candidate, true) ||
-                search.exists(folder + candidate + std::string(kExe), true))
-                return true;
+            if (auto found = search.plainOrExe(folder + candidate, true)) return found;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -133,19 +142,43 @@ bool PathExists(const Context& context, std::string_view path, bool filesOnly) {
     return found(context.globals.WinDir + "SysWOW64\\" + std::string(path.substr(system.size())));
 }
 
-bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma) {
-    const Search search(context);
+namespace {
+
+// The program of a command line; nameless is set when nothing is left of the name once the
+// arguments are cut off.
+std::optional<std::string> resolve(const Context& context, std::string_view commandLine,
+                                   CommandSearch options, bool& nameless) {
+    const Search search(context, options.tryExe);
+    nameless = false;
     std::string_view text = trim(commandLine);
     if (!text.empty() && text.front() == '"') {
         text.remove_prefix(1);
         if (const auto close = text.find('"'); close != std::string_view::npos)
             text = text.substr(0, close);
-        return quotedTargetExists(search, text);
+        return quotedTarget(search, text);
     }
     text = cutBefore(text, '"');
     text = cutBefore(text, '/');
-    if (cutAtComma) text = cutBefore(text, ',');
-    return unquotedTargetExists(search, text);
+    if (options.cutAtComma) text = cutBefore(text, ',');
+    if (text.empty()) {
+        nameless = true;
+        return std::nullopt;
+    }
+    return unquotedTarget(search, text);
+}
+
+}  // namespace
+
+std::optional<std::string> FindCommandTarget(const Context& context, std::string_view commandLine,
+                                             CommandSearch options) {
+    bool nameless = false;
+    return resolve(context, commandLine, options, nameless);
+}
+
+// A command that names no program (only switches) is not reported as missing one.
+bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma) {
+    bool nameless = false;
+    return resolve(context, commandLine, {cutAtComma, true}, nameless).has_value() || nameless;
 }
 
 }  // namespace quorvel::core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,15 @@ bool PathExists(const Context& context, std::string_view path, bool filesOnly);
 // after "/", arguments after "," (with cutAtComma) and after spaces, bare names looked up in
 // SearchPaths with and without ".exe".
 bool CommandTargetExists(const Context& context, std::string_view commandLine, bool cutAtComma);
+
+struct CommandSearch {
+    bool cutAtComma = false;  // arguments after "," (rundll32 style) are cut off too
+    bool tryExe = true;       // a name is also tried with ".exe" appended
+};
+// The program file that a command line starts, by the rules of CommandTargetExists: the full
+// path found (8.3 names expanded), except that a quoted name without a drive found through
+// SearchPaths is returned as written. nullopt when nothing exists.
+std::optional<std::string> FindCommandTarget(const Context& context, std::string_view commandLine,
+                                             CommandSearch options);
 
 }  // namespace quorvel::core
