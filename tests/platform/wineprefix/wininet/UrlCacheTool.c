@@ -36,7 +36,7 @@ static int add(const char *url, DWORD size)
 static int list(void)
 {
     DWORD size = 0x10000;
-    INTERNET_CACHE_ENTRY_INFOA *info = malloc(size);
+    INTERNET_CACHE_ENTRY_INFOA *info = (INTERNET_CACHE_ENTRY_INFOA *)malloc(size);
     HANDLE find = FindFirstUrlCacheEntryA(NULL, info, &size);
     if (!find) return GetLastError() == ERROR_NO_MORE_ITEMS ? 0 : 6;
     for (;;) {
