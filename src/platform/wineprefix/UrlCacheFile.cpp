@@ -1,9 +1,10 @@
 #include "platform/wineprefix/UrlCacheFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
-#include <optional>
 #include <cstring>
+#include <optional>
 
 #include "platform/wineprefix/UrlCacheEntries.h"
 #include "platform/wineprefix/UrlCacheLayout.h"
@@ -99,6 +100,7 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
     const auto size = static_cast<std::uint32_t>(b.size());
     const std::uint32_t capacity = u32(b, kCapacity);
     std::vector<LocatedEntry> found;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> used;  // [start, end) of every structure
     std::uint32_t table = u32(b, kHashTableOffset);
     for (std::uint32_t id = 0; table != 0; ++id) {
         if (id > capacity / kHashTableBlocks) return damaged("its hash tables form a loop");
@@ -107,6 +109,7 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
             return damaged("a hash table lies outside the file");
         if (u32(b, table) != kSignatureHash || u32(b, table + kHashId) != id)
             return damaged("a hash table is not where the chain says");
+        used.emplace_back(table, table + kHashTableBlocks * kBlockSize);
         for (std::uint32_t slot = 0; slot < kSlotCount; ++slot) {
             const std::uint32_t at = table + kHashSlots + slot * 8;
             const std::uint32_t key = u32(b, at);
@@ -118,6 +121,9 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
             const std::uint64_t blocks = u32(b, start + 4);
             if (blocks * kBlockSize < kUrlEntryFixed || start + blocks * kBlockSize > size)
                 return damaged("an entry runs past the end of the file");
+            if ((start - kEntryStart) % kBlockSize != 0)
+                return damaged("an entry does not start on a block");
+            used.emplace_back(start, start + static_cast<std::uint32_t>(blocks) * kBlockSize);
             auto entry =
                 readUrlEntry(b, start, start + static_cast<std::uint32_t>(blocks) * kBlockSize);
             if (!entry) return entry.status();
@@ -126,6 +132,12 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
         }
         table = u32(b, table + kHashNext);
     }
+    // Two slots sharing an entry, or an entry over a hash table: deleting one would free blocks
+    // the other still uses.
+    std::sort(used.begin(), used.end());
+    for (std::size_t i = 1; i < used.size(); ++i)
+        if (used[i].first < used[i - 1].second)
+            return damaged("two of its structures share blocks");
     return found;
 }
 
@@ -165,9 +177,6 @@ Status removeEntry(std::string& bytes, std::string_view url, FileTime now) {
         return {ErrorCode::SharingViolation,
                 "A program holds the cached file of " + std::string(url) + " open."};
     const std::uint32_t first = (target->offset - kEntryStart) / kBlockSize;
-    if ((target->offset - kEntryStart) % kBlockSize != 0 ||
-        first + target->blocks > u32(bytes, kCapacity))
-        return damaged("an entry does not start on a block of the file");
     for (std::uint32_t block = first; block < first + target->blocks; ++block)
         if (!(static_cast<unsigned char>(bytes[kBitmap + block / 8]) & (1U << (block % 8))))
             return damaged("an entry's blocks are marked free");

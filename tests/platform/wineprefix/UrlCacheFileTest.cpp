@@ -196,6 +196,12 @@ TEST(UrlCacheDamage, FilesWineWouldWipeOrThatPointOutsideAreErrors) {
          [table](std::string& b) { layout::put32(b, table + layout::kHashNext, table); }},
         {"slot outside",
          [firstSlot](std::string& b) { layout::put32(b, firstSlot + 4, 0xFFFFFF00); }},
+        {"shared entry",
+         [table, entryAt](std::string& b) {
+             const std::uint32_t last = table + layout::kHashSlots + (layout::kSlotCount - 1) * 8;
+             layout::put32(b, last, 0x40);
+             layout::put32(b, last + 4, entryAt);
+         }},
         {"entry past end", [entryAt](std::string& b) { layout::put32(b, entryAt + 4, 0x10000); }},
         {"address offset",
          [entryAt](std::string& b) { layout::put32(b, entryAt + layout::kUrlOffset, 0x1000); }},
