@@ -11,6 +11,7 @@
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
 #include "core/settings/SettingsStore.h"
+#include "junk/JunkData.h"
 #include "platform/Machine.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
@@ -43,6 +44,7 @@ public:
     core::SettingsStore& settings() { return settings_; }
     registry::TGlobalReg& ignoreLists() { return ignoreLists_; }
     registry::RegFindings& regFindings() { return regFindings_; }
+    junk::JunkFindings& junkFindings() { return junkFindings_; }
     QtUiBridge& bridge() { return bridge_; }
     const std::optional<std::filesystem::path>& prefix() const { return options_.prefix; }
     const std::filesystem::path& programDir() const { return options_.programDir; }
@@ -73,6 +75,7 @@ private:
     core::SettingsStore settings_;
     registry::TGlobalReg ignoreLists_;
     registry::RegFindings regFindings_;
+    junk::JunkFindings junkFindings_;
     QtUiBridge bridge_;
     Skin skin_;
 };

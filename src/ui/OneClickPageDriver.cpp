@@ -4,6 +4,7 @@
 
 #include "oneclick/Categories.h"
 #include "oneclick/OneClickSettings.h"
+#include "ui/JunkResultsWindow.h"
 #include "ui/RegistryResultsWindow.h"
 #include "ui/UiText.h"
 
@@ -15,7 +16,8 @@ OneClickPageDriver::OneClickPageDriver(AppSession& session, Tfrmoneclick& page, 
     : session_(session),
       page_(page),
       launcher_(std::move(launcher)),
-      categories_(oneclick::MakeCategories({session.regFindings(), session.ignoreLists()})) {
+      categories_(oneclick::MakeCategories(
+          {session.regFindings(), session.ignoreLists(), &session.junkFindings()})) {
     run_ = std::make_unique<oneclick::OneClickRun>(session_.context(), session_.bridge(), *this,
                                                    categories_, session_.ignoreLists());
     // The ticks stored at the last close.
@@ -49,7 +51,7 @@ OneClickPageDriver& OneClickPageDriver::Attach(AppSession& session, Tfrmoneclick
 }
 
 bool OneClickPageDriver::HasDetailsWindow(ScanCategory category) {
-    return category == ScanCategory::Registry;
+    return category == ScanCategory::Registry || category == ScanCategory::Junk;
 }
 
 void OneClickPageDriver::storeSelection() {
@@ -68,6 +70,9 @@ void OneClickPageDriver::openDetails(int category) {
     }
     if (c == ScanCategory::Registry) {
         TfrmRegistry window(session_, launcher_, page_.window());
+        window.exec();
+    } else if (c == ScanCategory::Junk) {
+        TfrmJunk window(session_, page_.window());
         window.exec();
     }
 }

@@ -110,10 +110,11 @@ TEST_F(OneClickPageDriverTest, NothingTickedDoesNothingAndCancelReturnsToScan) {
     EXPECT_TRUE(page_->startButton()->isEnabled());
 }
 
-TEST_F(OneClickPageDriverTest, OnlyRegistryHasADetailsWindowForNow) {
+TEST_F(OneClickPageDriverTest, OnlyRegistryAndJunkHaveADetailsWindowForNow) {
     EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Registry));
-    driver_->setDetailsVisible(ScanCategory::Junk, true);
-    EXPECT_FALSE(page_->detailsLink(3)->isVisible()) << "no link that opens nothing";
+    EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Junk));
+    driver_->setDetailsVisible(ScanCategory::Shortcuts, true);
+    EXPECT_FALSE(page_->detailsLink(1)->isVisible()) << "no link that opens nothing";
 }
 
 }  // namespace
