@@ -38,13 +38,6 @@ std::vector<urlcache::NewEntry> sample() {
             entry("http://example.com/sticky.css", "sticky[1].css", 300, 0x4 | 0x1)};
 }
 
-std::vector<std::string> urls(const urlcache::Index& index) {
-    std::vector<std::string> out;
-    for (const auto& e : index.entries)
-        out.push_back(e.url);
-    return out;
-}
-
 // The header rules wininet checks before it trusts a file (a file failing them is wiped).
 void expectConsistent(const std::string& b) {
     std::uint32_t used = 0;
@@ -65,13 +58,6 @@ TEST(UrlCacheFile, BuiltIndexReadsBackWithEveryField) {
     EXPECT_EQ(index->signature, "WINE URLCache Ver 0.2012001");
     EXPECT_EQ(index->folders, (std::vector<std::string>{"QVCACHE1", "QVCACHE2"}));
     ASSERT_EQ(index->entries.size(), 4u);
-    std::vector<std::string> expected;
-    for (const auto& e : sample())
-        expected.push_back(e.url);
-    std::vector<std::string> got = urls(*index);
-    std::sort(got.begin(), got.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(got, expected);
     for (const auto& e : index->entries) {
         if (e.url != "http://example.com/logo.png") continue;
         EXPECT_EQ(e.size, 5000u);
@@ -98,16 +84,6 @@ TEST(UrlCacheFile, HashKeyMatchesWhatWineFiledEntriesUnder) {
     // Slot keys (flag bits zero) and buckets (slot / 7) of entries Wine 8 committed.
     EXPECT_EQ(urlcache::hashKey("http://example.com/b.css"), 0xc518b240u | 16u);
     EXPECT_EQ(urlcache::hashKey("http://example.com/a/page.html"), 0x955d4e80u | 59u);
-}
-
-TEST(UrlCacheFile, DosTimesRoundTripInTwoSecondSteps) {
-    std::uint16_t date = 0;
-    std::uint16_t time = 0;
-    urlcache::toDosDateTime(FileTime::fromUnix(1700000001), date, time);
-    EXPECT_EQ(urlcache::fromDosDateTime(date, time), FileTime::fromUnix(1700000000));
-    urlcache::toDosDateTime(FileTime{}, date, time);
-    EXPECT_EQ(date, 0);
-    EXPECT_EQ(urlcache::fromDosDateTime(0, 0), FileTime{});
 }
 
 TEST(UrlCacheRemove, LeavesAConsistentFileWithoutTheEntryOrItsAddress) {
@@ -190,8 +166,6 @@ TEST(UrlCacheDamage, FilesWineWouldWipeOrThatPointOutsideAreErrors) {
          }},
         {"older Wine", [](std::string& b) { b.replace(18, 9, "0.2005001"); }},
         {"unknown signature", [](std::string& b) { b.replace(0, 4, "JUNK"); }},
-        {"folder count", [](std::string& b) { layout::put32(b, layout::kFolderCount, 33); }},
-        {"table outside", [](std::string& b) { layout::put32(b, layout::kHashTableOffset, 0x10); }},
         {"table loop",
          [table](std::string& b) { layout::put32(b, table + layout::kHashNext, table); }},
         {"slot outside",
@@ -203,8 +177,6 @@ TEST(UrlCacheDamage, FilesWineWouldWipeOrThatPointOutsideAreErrors) {
              layout::put32(b, last + 4, entryAt);
          }},
         {"entry past end", [entryAt](std::string& b) { layout::put32(b, entryAt + 4, 0x10000); }},
-        {"address offset",
-         [entryAt](std::string& b) { layout::put32(b, entryAt + layout::kUrlOffset, 0x1000); }},
         {"address unterminated",
          [entryAt](std::string& b) {
              const std::uint32_t end = entryAt + layout::u32(b, entryAt + 4) * 128;
