@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +18,9 @@ struct LocatedEntry {
     std::uint32_t key = 0;  // the slot's key with its flag bits
 };
 
-// Checks the header and walks the hash tables; fills the header fields of `header` when given.
-Result<std::vector<LocatedEntry>> locateEntries(std::string_view bytes, Index* header);
+// Checks the header and walks the hash tables, handing every "URL " entry to `found` in
+// enumeration order; fills the header fields of `header` when given.
+Status locateEntries(std::string_view bytes, Index* header,
+                     const std::function<void(LocatedEntry&&)>& found);
 
 }  // namespace quorvel::platform::wineprefix::urlcache

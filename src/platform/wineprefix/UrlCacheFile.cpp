@@ -4,6 +4,7 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "platform/wineprefix/UrlCacheEntries.h"
@@ -87,9 +88,13 @@ Result<IndexEntry> readUrlEntry(std::string_view b, std::uint32_t start, std::ui
 
 }  // namespace
 
-Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* header) {
+Status locateEntries(std::string_view b, Index* header,
+                     const std::function<void(LocatedEntry&&)>& found) {
     if (Status s = checkHeader(b); !s) return s;
     if (header) {
+        // Every entry takes a block at least (the count is checked against the bitmap above);
+        // the reservation is only touched as far as it is used.
+        header->entries.reserve(u32(b, kBlocksInUse));
         header->signature = std::string(b.substr(0, b.substr(0, 28).find('\0')));
         const std::uint32_t count = u32(b, kFolderCount);
         for (std::uint32_t i = 0; i < count; ++i) {
@@ -99,17 +104,26 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
     }
     const auto size = static_cast<std::uint32_t>(b.size());
     const std::uint32_t capacity = u32(b, kCapacity);
-    std::vector<LocatedEntry> found;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> used;  // [start, end) of every structure
+    // Blocks taken by a structure seen so far: two slots sharing an entry, or an entry over a
+    // hash table, would let a deletion free blocks that something else still uses.
+    std::vector<bool> taken(capacity, false);
+    const auto take = [&](std::uint32_t start, std::uint32_t blocks) {
+        const std::uint32_t first = (start - kEntryStart) / kBlockSize;
+        for (std::uint32_t block = first; block < first + blocks; ++block) {
+            if (taken[block]) return false;
+            taken[block] = true;
+        }
+        return true;
+    };
     std::uint32_t table = u32(b, kHashTableOffset);
     for (std::uint32_t id = 0; table != 0; ++id) {
         if (id > capacity / kHashTableBlocks) return damaged("its hash tables form a loop");
         if (table < kEntryStart || (table - kEntryStart) % kBlockSize != 0 ||
-            table > size - kHashTableBytes)
+            table > size - kHashTableBlocks * kBlockSize)
             return damaged("a hash table lies outside the file");
         if (u32(b, table) != kSignatureHash || u32(b, table + kHashId) != id)
             return damaged("a hash table is not where the chain says");
-        used.emplace_back(table, table + kHashTableBlocks * kBlockSize);
+        if (!take(table, kHashTableBlocks)) return damaged("two of its structures share blocks");
         for (std::uint32_t slot = 0; slot < kSlotCount; ++slot) {
             const std::uint32_t at = table + kHashSlots + slot * 8;
             const std::uint32_t key = u32(b, at);
@@ -123,31 +137,24 @@ Result<std::vector<LocatedEntry>> locateEntries(std::string_view b, Index* heade
                 return damaged("an entry runs past the end of the file");
             if ((start - kEntryStart) % kBlockSize != 0)
                 return damaged("an entry does not start on a block");
-            used.emplace_back(start, start + static_cast<std::uint32_t>(blocks) * kBlockSize);
+            if (!take(start, static_cast<std::uint32_t>(blocks)))
+                return damaged("two of its structures share blocks");
             auto entry =
                 readUrlEntry(b, start, start + static_cast<std::uint32_t>(blocks) * kBlockSize);
             if (!entry) return entry.status();
-            found.push_back(LocatedEntry{std::move(entry).value(), at, start,
-                                         static_cast<std::uint32_t>(blocks), key});
+            found(LocatedEntry{std::move(entry).value(), at, start,
+                               static_cast<std::uint32_t>(blocks), key});
         }
         table = u32(b, table + kHashNext);
     }
-    // Two slots sharing an entry, or an entry over a hash table: deleting one would free blocks
-    // the other still uses.
-    std::sort(used.begin(), used.end());
-    for (std::size_t i = 1; i < used.size(); ++i)
-        if (used[i].first < used[i - 1].second)
-            return damaged("two of its structures share blocks");
-    return found;
+    return Status::ok();
 }
 
 Result<Index> parse(std::string_view bytes) {
     Index index;
-    auto located = locateEntries(bytes, &index);
-    if (!located) return located.status();
-    index.entries.reserve(located->size());
-    for (auto& l : *located)
-        index.entries.push_back(std::move(l.entry));
+    Status s = locateEntries(
+        bytes, &index, [&](LocatedEntry&& l) { index.entries.push_back(std::move(l.entry)); });
+    if (!s) return s;
     return index;
 }
 
@@ -159,14 +166,11 @@ std::string Index::relativeFile(const IndexEntry& entry) const {
 }
 
 Status removeEntry(std::string& bytes, std::string_view url, FileTime now) {
-    auto located = locateEntries(bytes, nullptr);
-    if (!located) return located.status();
-    const LocatedEntry* target = nullptr;
-    for (const auto& l : *located)
-        if (l.entry.url == url) {
-            target = &l;
-            break;
-        }
+    std::optional<LocatedEntry> target;
+    Status s = locateEntries(bytes, nullptr, [&](LocatedEntry&& l) {
+        if (!target && l.entry.url == url) target = std::move(l);
+    });
+    if (!s) return s;
     if (!target)
         return {ErrorCode::FileNotFound,
                 "The Internet cache has no entry for " + std::string(url) + "."};
