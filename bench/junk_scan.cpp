@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
     core::HeadlessUiBridge bridge;
     core::StatusSink status;
 
-    const platform::wineprefix::WineFileSystem files(prefix);
-    const fs::path temp = files.hostPath(globals.TempDir + "bench").value();
+    const platform::wineprefix::WineFileSystem prefixFiles(prefix);
+    const fs::path temp = prefixFiles.hostPath(globals.TempDir + "bench").value();
     const fs::path copy = work / "copy";
     auto start = std::chrono::steady_clock::now();
     plant(temp, files, folders);
