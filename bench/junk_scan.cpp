@@ -44,9 +44,12 @@ void plant(const fs::path& root, long files, long folders) {
     const timespec times[2] = {old, old};
     std::string block(4096, 'j');
     for (long i = 0; i < files; ++i) {
-        const fs::path dir = root / ("d" + std::to_string(i % folders));
+        char name[32];
+        std::snprintf(name, sizeof name, "d%ld", i % folders);
+        const fs::path dir = root / name;
         if (i < folders) fs::create_directories(dir);
-        const fs::path file = dir / ("f" + std::to_string(i) + ".tmp");
+        std::snprintf(name, sizeof name, "f%ld.tmp", i);
+        const fs::path file = dir / name;
         const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0) continue;
         const auto size = static_cast<std::size_t>((i * 7919) % 4096);
