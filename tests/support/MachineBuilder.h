@@ -11,8 +11,8 @@
 
 #include "platform/Environment.h"
 #include "platform/FileTime.h"
-#include "platform/RegistryTypes.h"
 #include "platform/InternetCache.h"
+#include "platform/RegistryTypes.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "platform/wineprefix/WineRegistry.h"
 #include "support/TempDir.h"
