@@ -11,6 +11,7 @@
 #include "core/environment/ProtectedFolders.h"
 #include "core/language/LanguageTable.h"
 #include "core/settings/SettingsStore.h"
+#include "junk/JunkData.h"
 #include "platform/Machine.h"
 #include "registry/IgnoreLists.h"
 #include "registry/RegData.h"
@@ -47,6 +48,7 @@ public:
     registry::RegFindings& regFindings() { return regFindings_; }
     shortcuts::ShortcutFindings& shortcutFindings() { return shortcutFindings_; }
     startup::StartupFindings& startupFindings() { return startupFindings_; }
+    junk::JunkFindings& junkFindings() { return junkFindings_; }
     QtUiBridge& bridge() { return bridge_; }
     const std::optional<std::filesystem::path>& prefix() const { return options_.prefix; }
     const std::filesystem::path& programDir() const { return options_.programDir; }
@@ -79,6 +81,7 @@ private:
     registry::RegFindings regFindings_;
     shortcuts::ShortcutFindings shortcutFindings_;
     startup::StartupFindings startupFindings_;
+    junk::JunkFindings junkFindings_;
     QtUiBridge bridge_;
     Skin skin_;
 };

@@ -4,6 +4,7 @@
 
 #include "oneclick/Categories.h"
 #include "oneclick/OneClickSettings.h"
+#include "ui/JunkResultsWindow.h"
 #include "ui/RegistryResultsWindow.h"
 #include "ui/ShortcutsResultsWindow.h"
 #include "ui/StartupWindow.h"
@@ -17,9 +18,9 @@ OneClickPageDriver::OneClickPageDriver(AppSession& session, Tfrmoneclick& page, 
     : session_(session),
       page_(page),
       launcher_(std::move(launcher)),
-      categories_(
-          oneclick::MakeCategories({session.regFindings(), session.ignoreLists(), nullptr,
-                                    &session.shortcutFindings(), &session.startupFindings()})) {
+      categories_(oneclick::MakeCategories({session.regFindings(), session.ignoreLists(),
+                                            &session.junkFindings(), &session.shortcutFindings(),
+                                            &session.startupFindings()})) {
     run_ = std::make_unique<oneclick::OneClickRun>(session_.context(), session_.bridge(), *this,
                                                    categories_, session_.ignoreLists());
     // The ticks stored at the last close.
@@ -54,7 +55,7 @@ OneClickPageDriver& OneClickPageDriver::Attach(AppSession& session, Tfrmoneclick
 
 bool OneClickPageDriver::HasDetailsWindow(ScanCategory category) {
     return category == ScanCategory::Registry || category == ScanCategory::Shortcuts ||
-           category == ScanCategory::Startup;
+           category == ScanCategory::Startup || category == ScanCategory::Junk;
 }
 
 void OneClickPageDriver::storeSelection() {
@@ -77,9 +78,11 @@ void OneClickPageDriver::openDetails(int category) {
     } else if (c == ScanCategory::Shortcuts) {
         TfrmShortcuts window(session_, page_.window());
         window.exec();
-    }
-    if (c == ScanCategory::Startup) {
+    } else if (c == ScanCategory::Startup) {
         TfrmStartup window(session_, session_.startupFindings(), page_.window());
+        window.exec();
+    } else if (c == ScanCategory::Junk) {
+        TfrmJunk window(session_, page_.window());
         window.exec();
     }
 }

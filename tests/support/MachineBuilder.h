@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Environment.h"
 #include "platform/FileTime.h"
+#include "platform/InternetCache.h"
 #include "platform/RegistryTypes.h"
 #include "platform/shelllink/ShellLink.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
@@ -73,6 +75,21 @@ public:
     // Drive letter -> host folder, with its type recorded where Wine keeps it.
     MachineBuilder& drive(char letter, const std::filesystem::path& hostFolder,
                           platform::DriveType type = platform::DriveType::Fixed);
+    // A URL cache container (index.dat in Wine's layout, replacing one made before) holding
+    // `entries`; every entry with a file name gets that file, `size` bytes, in the container's
+    // cache folder "QVCACHE1" (cookies: in the container folder itself), written at `written`,
+    // the time the index records for it.
+    struct CachedUrl {
+        std::string url;
+        std::string fileName;  // "" for an entry without a file
+        std::uint64_t size = 0;
+        std::uint32_t entryType = platform::cacheentry::Normal;
+    };
+    MachineBuilder& urlCache(platform::CacheContainer container,
+                             const std::vector<CachedUrl>& entries,
+                             platform::FileTime written = platform::FileTime::fromUnix(1700000000));
+    // The Windows folder of a container on a built machine.
+    static std::string urlCacheFolder(platform::CacheContainer container);
     // Every built machine has its own empty recycle bin (quorvel-trash/), so that emptying the
     // bin never reaches the user's trash. ownRecycleBin() makes it again after
     // sharedRecycleBin() removed it; sharedRecycleBin() makes the shell use the freedesktop Trash

@@ -110,11 +110,12 @@ TEST_F(OneClickPageDriverTest, NothingTickedDoesNothingAndCancelReturnsToScan) {
     EXPECT_TRUE(page_->startButton()->isEnabled());
 }
 
-TEST_F(OneClickPageDriverTest, OnlyRegistryAndShortcutsHaveADetailsWindowForNow) {
-    EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Registry));
-    EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(ScanCategory::Shortcuts));
-    driver_->setDetailsVisible(ScanCategory::Junk, true);
-    EXPECT_FALSE(page_->detailsLink(3)->isVisible()) << "no link that opens nothing";
+TEST_F(OneClickPageDriverTest, TracksAndSpywareHaveNoDetailsWindowYet) {
+    for (const auto c : {ScanCategory::Registry, ScanCategory::Shortcuts, ScanCategory::Startup,
+                         ScanCategory::Junk})
+        EXPECT_TRUE(OneClickPageDriver::HasDetailsWindow(c));
+    driver_->setDetailsVisible(ScanCategory::Tracks, true);
+    EXPECT_FALSE(page_->detailsLink(4)->isVisible()) << "no link that opens nothing";
 }
 
 }  // namespace

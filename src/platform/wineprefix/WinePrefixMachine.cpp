@@ -70,7 +70,7 @@ WinePrefixMachine::WinePrefixMachine(std::filesystem::path prefix,
     environment_ = std::make_unique<WineEnvironment>(*registry_, fileSystem_);
     environment_->setUserSid(registry_->currentUserName());
     shell_ = std::make_unique<WineShell>(prefix_, fileSystem_, *registry_, *environment_);
-    internetCache_ = std::make_unique<WineInternetCache>(prefix_, fileSystem_, *environment_);
+    internetCache_ = std::make_unique<WineInternetCache>(prefix_, fileSystem_, *shell_);
 }
 
 bool WinePrefixMachine::isServerRunning() const {
