@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "backup/RegFileWriter.h"
 #include "backup/SampleValues.h"
 
