@@ -83,6 +83,20 @@ platform::Result<std::string> BackupStore::RecordCategoryFile(std::string_view e
     return freeName(*index, now, entry);
 }
 
+platform::Result<BackupStore::CategoryFileSlot> BackupStore::openCategoryFile(
+    std::string_view entry, std::string_view categoryKey) {
+    CategoryFileSlot slot{std::string(entry), {}};
+    if (slot.entry.empty()) {
+        auto started = startOneClickEntry();
+        if (!started) return started.status();
+        slot.entry = std::move(started).value();
+    }
+    auto name = RecordCategoryFile(slot.entry, categoryKey);
+    if (!name) return name.status();
+    slot.fileName = std::move(name).value();
+    return slot;
+}
+
 Status BackupStore::WriteRegistryExport(TIORegistry& exporter,
                                         const std::vector<RegistryBackupItem>& items,
                                         std::string_view fileName) {

@@ -74,6 +74,15 @@ public:
         std::string_view entry, std::string_view categoryKey,
         core::TimeSerial now = core::TimeSerial::now());
 
+    // Where a category's backup goes: `entry` when it names one (the current one-click entry),
+    // else a one-click entry started now, and a fresh name for the category's file in it.
+    struct CategoryFileSlot {
+        std::string entry;
+        std::string fileName;
+    };
+    platform::Result<CategoryFileSlot> openCategoryFile(std::string_view entry,
+                                                        std::string_view categoryKey);
+
     // Lists a category file that is complete on disk in its entry: its SHA-256 goes into the
     // entry's digest file, then categoryKey = fileName (and "Type" = 29001 for a new section)
     // into index.ini in one write. Fails, listing nothing, when the file cannot be read.

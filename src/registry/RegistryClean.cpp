@@ -46,22 +46,14 @@ void TRegistryClean::publish(const std::string& text, int position, bool backing
 
 bool TRegistryClean::backup() {
     backup::BackupStore store(context_.machine.fileSystem(), context_.globals.BackupsDir);
-    std::string entry = requestedEntry_;
-    if (entry.empty()) {
-        auto started = store.startOneClickEntry();
-        if (!started) {
-            result_.backupStatus = started.status();
-            return false;
-        }
-        entry = *started;
-    }
-    result_.backupEntry = entry;
-
-    auto name = store.RecordCategoryFile(entry, backup::categorykey::Registry);
-    if (!name) {
-        result_.backupStatus = name.status();
+    auto slot = store.openCategoryFile(requestedEntry_, backup::categorykey::Registry);
+    if (!slot) {
+        result_.backupStatus = slot.status();
         return false;
     }
+    const std::string& entry = slot->entry;
+    const std::string& name = slot->fileName;
+    result_.backupEntry = entry;
     std::vector<backup::RegistryBackupItem> items;
     items.reserve(findings_.size());
     for (std::size_t i = 0; i < findings_.size(); ++i) {
@@ -77,15 +69,14 @@ bool TRegistryClean::backup() {
     }
     backup::TIORegistry exporter(context_.machine);
     // The file is written durably (file and folder flushed) before it is listed in the index.
-    result_.backupStatus = store.WriteRegistryExport(exporter, items, *name);
+    result_.backupStatus = store.WriteRegistryExport(exporter, items, name);
     if (result_.backupStatus)
-        result_.backupStatus =
-            store.commitCategoryFile(entry, backup::categorykey::Registry, *name);
+        result_.backupStatus = store.commitCategoryFile(entry, backup::categorykey::Registry, name);
     if (!result_.backupStatus) {
-        (void)store.discardCategoryFile(entry, backup::categorykey::Registry, *name);
+        (void)store.discardCategoryFile(entry, backup::categorykey::Registry, name);
         return false;
     }
-    result_.backupFile = *name;
+    result_.backupFile = name;
     return true;
 }
 

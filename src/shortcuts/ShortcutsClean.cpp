@@ -30,21 +30,14 @@ TShortcutsClean::~TShortcutsClean() {
 
 bool TShortcutsClean::backup(std::vector<std::size_t>& notBackedUp) {
     backup::BackupStore store(context_.machine.fileSystem(), context_.globals.BackupsDir);
-    std::string entry = requestedEntry_;
-    if (entry.empty()) {
-        auto started = store.startOneClickEntry();
-        if (!started) {
-            result_.backupStatus = started.status();
-            return false;
-        }
-        entry = *started;
-    }
-    result_.backupEntry = entry;
-    auto name = store.RecordCategoryFile(entry, backup::categorykey::Shortcuts);
-    if (!name) {
-        result_.backupStatus = name.status();
+    auto slot = store.openCategoryFile(requestedEntry_, backup::categorykey::Shortcuts);
+    if (!slot) {
+        result_.backupStatus = slot.status();
         return false;
     }
+    const std::string& entry = slot->entry;
+    const std::string& name = slot->fileName;
+    result_.backupEntry = entry;
     std::vector<backup::ShortcutBackupItem> items;
     items.reserve(findings_.size());
     // What lies behind a link out of the prefix is never removed, so it is not backed up
@@ -52,17 +45,17 @@ bool TShortcutsClean::backup(std::vector<std::size_t>& notBackedUp) {
     const auto& fs = context_.machine.fileSystem();
     for (const auto& f : findings_)
         items.push_back({f.Path, f.IsFolder, f.Checked && !LiesBehindLink(fs, f.Path, f.IsFolder)});
-    auto written = store.WriteShortcutArchive(items, *name);
+    auto written = store.WriteShortcutArchive(items, name);
     result_.backupStatus = written.status;
     // Listed in the backup index only once the archive is complete on disk.
     if (result_.backupStatus)
         result_.backupStatus =
-            store.commitCategoryFile(entry, backup::categorykey::Shortcuts, *name);
+            store.commitCategoryFile(entry, backup::categorykey::Shortcuts, name);
     if (!result_.backupStatus) {
-        (void)store.discardCategoryFile(entry, backup::categorykey::Shortcuts, *name);
+        (void)store.discardCategoryFile(entry, backup::categorykey::Shortcuts, name);
         return false;
     }
-    result_.backupFile = *name;
+    result_.backupFile = name;
     notBackedUp = std::move(written.notBackedUp);
     return true;
 }

@@ -49,21 +49,14 @@ std::string TStartupClean::disabledPlace(std::string_view keyOrFolder) {
 
 bool TStartupClean::backup(std::vector<std::size_t>& notBackedUp) {
     backup::BackupStore store(context_.machine.fileSystem(), context_.globals.BackupsDir);
-    std::string entry = requestedEntry_;
-    if (entry.empty()) {
-        auto started = store.startOneClickEntry();
-        if (!started) {
-            result_.backupStatus = started.status();
-            return false;
-        }
-        entry = *started;
-    }
-    result_.backupEntry = entry;
-    auto name = store.RecordCategoryFile(entry, backup::categorykey::Startup);
-    if (!name) {
-        result_.backupStatus = name.status();
+    auto slot = store.openCategoryFile(requestedEntry_, backup::categorykey::Startup);
+    if (!slot) {
+        result_.backupStatus = slot.status();
         return false;
     }
+    const std::string& entry = slot->entry;
+    const std::string& name = slot->fileName;
+    result_.backupEntry = entry;
     std::vector<backup::StartupBackupItem> items;
     items.reserve(findings_.size());
     for (const auto& f : findings_) {
@@ -83,16 +76,16 @@ bool TStartupClean::backup(std::vector<std::size_t>& notBackedUp) {
     }
     backup::TIORegistry exporter(context_.machine);
     auto written = store.WriteStartupArchive(
-        exporter, items, *name,
+        exporter, items, name,
         [this](std::string_view text, int position) { status_.publish(text, position); });
     result_.backupStatus = written.status;
     if (result_.backupStatus)
-        result_.backupStatus = store.commitCategoryFile(entry, backup::categorykey::Startup, *name);
+        result_.backupStatus = store.commitCategoryFile(entry, backup::categorykey::Startup, name);
     if (!result_.backupStatus) {
-        (void)store.discardCategoryFile(entry, backup::categorykey::Startup, *name);
+        (void)store.discardCategoryFile(entry, backup::categorykey::Startup, name);
         return false;
     }
-    result_.backupFile = *name;
+    result_.backupFile = name;
     notBackedUp = std::move(written.notBackedUp);
     return true;
 }
