@@ -24,8 +24,10 @@ std::string userinitCommand(std::string command) {
 
 }  // namespace
 
-std::string StartupProgramFile(const core::Context& context, std::string_view command) {
-    return core::FindCommandTarget(context, command, {.cutAtComma = false, .tryExe = false})
+std::string StartupProgramFile(const core::Context& context, std::string_view command,
+                               const core::FolderIndex* folders) {
+    return core::FindCommandTarget(context, command,
+                                   {.cutAtComma = false, .tryExe = false, .folders = folders})
         .value_or(std::string());
 }
 
@@ -75,6 +77,13 @@ void TStartupScan::flushPending() {
     pending_.clear();
 }
 
+int TStartupScan::iconOf(const std::string& file) {
+    if (const auto it = icons_.find(file); it != icons_.end()) return it->second;
+    const int index = core::SmallIconIndex(context_.machine.shell(), file);
+    if (icons_.size() < 100000) icons_.emplace(file, index);
+    return index;
+}
+
 void TStartupScan::updateStatus(const std::string& programFile, int position) {
     status_.publish(core::ShortenPathKeepDrive(programFile, status_.widthChars()),
                     std::min(position, 100));
@@ -106,10 +115,8 @@ void TStartupScan::scanKey(const StartupSource& source) {
             if (auto expanded = core::ExpandEnvironmentVars(context_.machine.environment(), lookup))
                 lookup = std::move(*expanded);
         }
-        entry.ProgramFile = StartupProgramFile(context_, lookup);
-        entry.IconIndex = entry.ProgramFile.empty()
-                              ? genericIcon_
-                              : core::SmallIconIndex(context_.machine.shell(), entry.ProgramFile);
+        entry.ProgramFile = StartupProgramFile(context_, lookup, &*folders_);
+        entry.IconIndex = entry.ProgramFile.empty() ? genericIcon_ : iconOf(entry.ProgramFile);
         const std::string shown = entry.ProgramFile;
         addFinding(std::move(entry));
         updateStatus(shown, static_cast<int>(std::lround(progressBase_ +
@@ -141,8 +148,8 @@ void TStartupScan::scanFolder(const StartupSource& source, const std::string& fo
             entry.Name = found.name.substr(0, found.name.size() - 4);
             entry.Command = link->targetPath + " " + link->arguments;
             entry.ProgramFile = link->targetPath;
-            entry.IconIndex = !link->targetPath.empty() && fs.isFile(link->targetPath)
-                                  ? core::SmallIconIndex(shell, link->targetPath)
+            entry.IconIndex = !link->targetPath.empty() && folders_->exists(link->targetPath, true)
+                                  ? iconOf(link->targetPath)
                                   : core::SmallIconIndex(shell, found.name);
         } else {
             entry.Name = found.name;
@@ -160,6 +167,8 @@ void TStartupScan::execute() {
     databaseStatus_ = ratings_.load(context_.globals.ProgramDir);
     if (!databaseStatus_) return;
     genericIcon_ = core::SmallIconIndex(context_.machine.shell(), "a.exe");
+    folders_.emplace(context_.machine.fileSystem());
+    icons_.clear();
     for (std::size_t step = 0; step < kSourceCount; ++step) {
         if (step > 0) {
             if (stopRequested()) return;

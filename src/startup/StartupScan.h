@@ -2,10 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Context.h"
+#include "core/files/FolderIndex.h"
 #include "core/threads/StatusSink.h"
 #include "core/threads/UiBridge.h"
 #include "core/threads/Worker.h"
@@ -18,7 +21,9 @@ namespace quorvel::startup {
 // The program file that a startup command starts: quoted or unquoted, 8.3 names expanded,
 // names without a drive looked up in SearchPaths (a quoted one is kept as written), an unquoted
 // path with spaces shortened word by word from the end until it exists. Empty when none exists.
-std::string StartupProgramFile(const core::Context& context, std::string_view command);
+// With folders, existence is answered from the listings of that pass.
+std::string StartupProgramFile(const core::Context& context, std::string_view command,
+                               const core::FolderIndex* folders = nullptr);
 
 // The Startup category's scanner thread. Reads the fifteen sources in order (registry values
 // of the thirteen Run keys, files of the common and the user Startup folder), finds each
@@ -49,6 +54,8 @@ private:
 
     static constexpr std::size_t kBatch = 64;
     void updateStatus(const std::string& programFile, int position);
+    // The shell's small icon of a program file, asked once per file in a pass.
+    int iconOf(const std::string& file);
 
     StartupFindings& findings_;
     core::StatusSink& status_;
@@ -60,6 +67,9 @@ private:
     std::vector<TStartupData> pending_;  // read, not yet handed to the UI thread
     double progressBase_ = 0;
     int genericIcon_ = -1;
+    // Both live for one pass: many entries name the same programs in the same few folders.
+    std::optional<core::FolderIndex> folders_;
+    std::unordered_map<std::string, int> icons_;
 };
 
 // The rating of an entry: the database's, then the user's stored choice over it (which also

@@ -25,7 +25,8 @@ bool hasDrive(std::string_view name) {
 
 class Search {
 public:
-    Search(const Context& context, bool tryExe) : context_(context), tryExe_(tryExe) {}
+    Search(const Context& context, bool tryExe, const FolderIndex* folders)
+        : context_(context), tryExe_(tryExe), folders_(folders) {}
 
     // The long form when the name is written with 8.3 components.
     std::string longForm(std::string_view name) const {
@@ -34,7 +35,7 @@ public:
     }
 
     bool exists(std::string_view path, bool filesOnly) const {
-        return PathExists(context_, path, filesOnly);
+        return PathExists(context_, path, filesOnly, folders_);
     }
 
     // base, then base + ".exe" when asked to; the existing one, or nullopt.
@@ -61,6 +62,7 @@ public:
 private:
     const Context& context_;
     bool tryExe_;
+    const FolderIndex* folders_;
 };
 
 // Cuts before the last space; false when there is none. Trailing blanks go too, as Windows
@@ -122,14 +124,18 @@ std::string ExtractFileDrive(std::string_view path) {
     return {};
 }
 
-bool PathExists(const Context& context, std::string_view path, bool filesOnly) {
+bool PathExists(const Context& context, std::string_view path, bool filesOnly,
+                const FolderIndex* folders) {
     const std::string drive = ExtractFileDrive(path);
     if (!drive.empty()) {
         const std::string needle = ";" + platform::text::toUpperAscii(drive);
         if (context.globals.FixedDrives.find(needle) == std::string::npos) return true;
     }
     const auto& fs = context.machine.fileSystem();
-    const auto found = [&](std::string_view p) { return filesOnly ? fs.isFile(p) : fs.exists(p); };
+    const auto found = [&](std::string_view p) {
+        if (folders) return folders->exists(p, filesOnly);
+        return filesOnly ? fs.isFile(p) : fs.exists(p);
+    };
     if (found(path)) return true;
     // On 64-bit Windows a path counts when either view of the system folder holds it. The
     // machine's file system shows the native view; 32-bit programs registered with a
@@ -148,7 +154,7 @@ namespace {
 // arguments are cut off.
 std::optional<std::string> resolve(const Context& context, std::string_view commandLine,
                                    CommandSearch options, bool& nameless) {
-    const Search search(context, options.tryExe);
+    const Search search(context, options.tryExe, options.folders);
     nameless = false;
     std::string_view text = trim(commandLine);
     if (!text.empty() && text.front() == '"') {
