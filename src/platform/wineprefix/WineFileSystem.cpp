@@ -269,6 +269,18 @@ std::optional<WineFileSystem::Located> WineFileSystem::locate(const WinePath& pa
     const auto root = driveRoot(path.drive);
     if (!root) return std::nullopt;
     std::string host = root->string();
+    // Most paths are written as they are stored (a walk hands back on-disk names): one lstat of
+    // the whole path finds them, with the kernel checking that every folder on the way is one.
+    // Anything else takes the component walk, which also finds names in another case.
+    if (!path.components.empty()) {
+        std::string whole = host;
+        for (const auto& component : path.components) {
+            whole += '/';
+            whole += component;
+        }
+        struct stat st {};
+        if (::lstat(whole.c_str(), &st) == 0) return Located{std::move(whole), true};
+    }
     for (std::size_t i = 0; i < path.components.size(); ++i) {
         const bool last = i + 1 == path.components.size();
         const auto& component = path.components[i];

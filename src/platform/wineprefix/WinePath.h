@@ -1,10 +1,11 @@
-#include "platform/text/PathSeparators.h"
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/text/PathSeparators.h"
 
 namespace quorvel::platform::wineprefix {
 
