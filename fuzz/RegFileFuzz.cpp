@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::string> lines;
     for (const auto& key : parsed->keys) {
-        std::string line = regfile::keyLine(platform::rootKeyLongName(key.root), key.path);
+        std::string line = regfile::keyLine(quorvel::platform::rootKeyLongName(key.root), key.path);
         if (key.remove) line.insert(1, "-");
         lines.push_back(line);
         for (const auto& v : key.values) {

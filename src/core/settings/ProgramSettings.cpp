@@ -5,7 +5,6 @@
 namespace quorvel::core {
 
 using platform::RootKey;
-namespace keys = core::keys;
 
 bool RestorePortableSettings(SettingsStore& settings, bool programIsPortable) {
     if (programIsPortable) return false;
