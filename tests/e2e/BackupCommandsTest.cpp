@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "QuorvelRun.h"
 #include "platform/RegistryTypes.h"
 #include "support/MachineBuilder.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace quorvel {
@@ -71,12 +70,9 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
     // An existing file is kept unless --force is given.
     const std::string exportB =
         machine + "reg export '" + std::string(kAwkward) + "' '" + file("b.reg").string() + "'";
-    std::ofstream(file("b.reg"), std::ios::binary | std::ios::trunc) << "mine";
+    testing::WriteWholeFile(file("b.reg"), "mine");
     EXPECT_NE(runQuorvel(exportB).first, 0);
-    {
-        std::ifstream kept(file("b.reg"), std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
-    }
+    EXPECT_EQ(testing::ReadWholeFile(file("b.reg")), "mine");
     ASSERT_EQ(runQuorvel(exportB + " --force").first, 0);
     EXPECT_EQ(readRegFile(file("b.reg")), text);
 
@@ -84,7 +80,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
     for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
         testing::MachineBuilder utf8;
         (void)utf8.build();
-        std::ofstream(file("u.reg"), std::ios::binary | std::ios::trunc) << bom << text;
+        testing::WriteWholeFile(file("u.reg"), bom + text);
         ASSERT_EQ(
             runQuorvel(machineArg(utf8.prefix()) + "reg import '" + file("u.reg").string() + "'")
                 .first,
@@ -103,7 +99,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
               0);
     EXPECT_NE(
         runQuorvel(machine + "reg export 'HKCU\\Nope' '" + file("c.reg").string() + "'").first, 0);
-    std::ofstream(file("bad.reg"), std::ios::binary) << "\xFF\xFEW\0x\0";
+    testing::WriteWholeFile(file("bad.reg"), "\xFF\xFEW");
     EXPECT_NE(runQuorvel(target + "reg import '" + file("bad.reg").string() + "'").first, 0);
     EXPECT_NE(runQuorvel(target + "reg import '" + file("none.reg").string() + "'").first, 0);
 }

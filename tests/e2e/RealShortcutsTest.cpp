@@ -19,6 +19,7 @@
 #include "core/paths/ShortcutTarget.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "shortcuts/FixShortcut.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 #include "support/WineTools.h"
 
@@ -67,11 +68,6 @@ std::string resultLine(const WineTools::Output& out) {
     if (at == std::string::npos) return {};
     const auto end = out.text.find_first_of("\r\n", at);
     return out.text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-}
-
-std::string hostBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class RealShortcuts : public ::testing::Test {
@@ -133,7 +129,7 @@ TEST_F(RealShortcuts, WineWrittenShortcutsAreReadFoundRepairedRestoredAndFixed) 
                                                       (*machine)->fileSystem());
         EXPECT_EQ(ours.path + "|" + link->description.value_or(""), wine) << lnk;
         EXPECT_EQ(wine, target + "|About " + target);
-        hostFiles[lnk] = hostBytes(*(*machine)->wineFileSystem().hostPath(lnk));
+        hostFiles[lnk] = testing::ReadWholeFile(*(*machine)->wineFileSystem().hostPath(lnk));
     }
 
     fs::remove(prefix / "drive_c" / "apps" / "gone1.exe");
@@ -155,7 +151,8 @@ TEST_F(RealShortcuts, WineWrittenShortcutsAreReadFoundRepairedRestoredAndFixed) 
     ASSERT_FALSE(id.empty());
     ASSERT_EQ(runQuorvel(machineArg(prefix) + "backups restore " + id).first, 0);
     for (const auto& [lnk, bytes] : hostFiles)
-        EXPECT_EQ(hostBytes(*(*machine)->wineFileSystem().hostPath(lnk)), bytes) << lnk;
+        EXPECT_EQ(testing::ReadWholeFile(*(*machine)->wineFileSystem().hostPath(lnk)), bytes)
+            << lnk;
 
     // Fix Shortcut: re-pointed through our shell, loaded by Wine with the new target.
     core::TGlobalVars globals;

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <future>
 #include <map>
-#include <sstream>
 #include <thread>
 
 #include "QuorvelRun.h"
@@ -20,6 +19,7 @@
 #include "platform/wineprefix/PrefixLock.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "support/MachineBuilder.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace quorvel {
@@ -34,16 +34,8 @@ constexpr const char* kBackups =
     "C:\\users\\tester\\AppData\\Roaming\\QuorvelSoft\\Quorvel "
     "Utilities\\Backups";
 
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spill(const fs::path& file, std::string_view text) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
+using testing::ReadWholeFile;
+using testing::WriteWholeFile;
 
 // A .reg file as Windows writes it: UTF-16LE with a byte-order mark.
 void writeRegFile(const fs::path& file, std::string_view ascii) {
@@ -52,7 +44,7 @@ void writeRegFile(const fs::path& file, std::string_view ascii) {
         bytes += c;
         bytes += '\0';
     }
-    spill(file, bytes);
+    WriteWholeFile(file, bytes);
 }
 
 // Every file below a folder with its digest and modification time (links as their target
@@ -64,7 +56,7 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
         if (e.is_symlink()) {
             files[rel] = "link " + fs::read_symlink(e.path()).string();
         } else if (e.is_regular_file()) {
-            files[rel] = core::Sha256Hex(slurp(e.path())) + " " +
+            files[rel] = core::Sha256Hex(ReadWholeFile(e.path())) + " " +
                          std::to_string(fs::last_write_time(e.path()).time_since_epoch().count());
         } else {
             files[rel] = "folder";
@@ -95,11 +87,11 @@ protected:
                "Quorvel Utilities" / "Backups";
     }
     std::string hives() const {
-        return slurp(b.prefix() / "system.reg") + slurp(b.prefix() / "user.reg");
+        return ReadWholeFile(b.prefix() / "system.reg") + ReadWholeFile(b.prefix() / "user.reg");
     }
     // The registry backup file the newest entry names.
     fs::path registryBackup() const {
-        const std::string index = slurp(backups() / "index.ini");
+        const std::string index = ReadWholeFile(backups() / "index.ini");
         const auto at = index.rfind("29601=");
         if (at == std::string::npos) return {};
         return backups() / index.substr(at + 6, index.find('\r', at) - at - 6);
@@ -142,8 +134,8 @@ TEST_F(WritePaths, LinksPlantedWhereTheProgramWritesLeadNowhere) {
     testing::TempDir outside;
     fs::create_directories(outside.path() / "data");
     fs::create_directories(outside.path() / "home");
-    spill(outside.path() / "index.ini", "[1]\r\nType=29001\r\n");
-    spill(outside.path() / "home" / "notes.txt", "mine");
+    WriteWholeFile(outside.path() / "index.ini", "[1]\r\nType=29001\r\n");
+    WriteWholeFile(outside.path() / "home" / "notes.txt", "mine");
     const auto before = snapshot(outside.path());
     const std::string registryBefore = fullExport(b.prefix(), work.path());
 
@@ -182,7 +174,7 @@ TEST_F(WritePaths, LinksPlantedWhereTheProgramWritesLeadNowhere) {
         ASSERT_TRUE(archive.save((*opened)->fileSystem(), std::string(kBackups) + "\\" + name));
         index += "[" + name + "]\r\nType=13001\r\n";
     }
-    spill(backups() / "index.ini", index);
+    WriteWholeFile(backups() / "index.ini", index);
     for (int i = 0; i < entry; ++i) {
         const auto [code, out] =
             runQuorvel(machine + "backups restore 4500" + std::to_string(i) + ".5");
@@ -197,13 +189,13 @@ TEST_F(WritePaths, TamperedAndTruncatedBackupsAreRefused) {
     const std::string id = newestBackup(b.prefix());
     ASSERT_FALSE(id.empty());
     const fs::path file = registryBackup();
-    const std::string original = slurp(file);
+    const std::string original = ReadWholeFile(file);
     const std::string repaired = hives();
 
     // Cut at a line boundary: a shorter but well-formed file.
     const auto cut = original.find(std::string("\r\0\n\0", 4), original.size() / 2);
     ASSERT_NE(cut, std::string::npos);
-    spill(file, original.substr(0, cut + 4));
+    WriteWholeFile(file, original.substr(0, cut + 4));
     auto [code, out] = runQuorvel(machine + "backups restore " + id);
     EXPECT_NE(code, 0);
     EXPECT_EQ(out.find("restored"), std::string::npos) << out;
@@ -215,17 +207,17 @@ TEST_F(WritePaths, TamperedAndTruncatedBackupsAreRefused) {
         tampered += c;
         tampered += '\0';
     }
-    spill(file, tampered);
+    WriteWholeFile(file, tampered);
     const fs::path digests = backups() / (id + ".sha256");
-    spill(digests, core::Sha256Hex(tampered) + "  " + file.filename().string() + "\n");
+    WriteWholeFile(digests, core::Sha256Hex(tampered) + "  " + file.filename().string() + "\n");
     std::tie(code, out) = runQuorvel(machine + "backups restore " + id);
     EXPECT_NE(code, 0);
     EXPECT_TRUE(hives() == repaired);
     EXPECT_EQ(runQuorvel(machine + "reg query 'HKLM\\Software'").first, 0);
 
     // The file as written restores.
-    spill(file, original);
-    spill(digests, core::Sha256Hex(original) + "  " + file.filename().string() + "\n");
+    WriteWholeFile(file, original);
+    WriteWholeFile(digests, core::Sha256Hex(original) + "  " + file.filename().string() + "\n");
     EXPECT_EQ(runQuorvel(machine + "backups restore " + id).first, 0);
     EXPECT_FALSE(hives() == repaired);
 }
@@ -260,19 +252,19 @@ TEST_F(WritePaths, FailedSavesSayNothingWasChangedAndLeaveNoBackup) {
         if (!disk.mounted()) GTEST_SKIP() << "no permission to mount a tmpfs";
         const fs::path prefix = work.path() / (readOnly ? "ro" : "full") / "machine";
         copyPrefix(b.prefix(), prefix);
-        const std::string before = slurp(prefix / "user.reg");
+        const std::string before = ReadWholeFile(prefix / "user.reg");
         if (readOnly) {
             ASSERT_TRUE(disk.makeReadOnly());
         } else {
             // Room for the backup, not for a new copy of the user hive.
             const auto space = fs::space(prefix);
             const auto fill = space.available - before.size() / 2;
-            spill(work.path() / "full" / "filler", std::string(fill, 'x'));
+            WriteWholeFile(work.path() / "full" / "filler", std::string(fill, 'x'));
         }
         const auto [code, out] = runQuorvel(machineArg(prefix) + "repair registry");
         EXPECT_NE(code, 0);
         EXPECT_EQ(out.find("repaired"), std::string::npos) << out;
-        EXPECT_TRUE(slurp(prefix / "user.reg") == before);
+        EXPECT_TRUE(ReadWholeFile(prefix / "user.reg") == before);
         EXPECT_EQ(newestBackup(prefix), "");
     }
 }

@@ -8,12 +8,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "core/environment/InitGlobals.h"
-#include "core/environment/ProtectedFolders.h"
-#include "core/language/LanguageTable.h"
-#include "core/threads/HeadlessUiBridge.h"
 #include "junk/JunkClean.h"
 #include "junk/JunkScan.h"
+#include "support/EngineSession.h"
 #include "support/FakeInternetCache.h"
 #include "support/MachineBuilder.h"
 #include "support/ScopedEnv.h"
@@ -54,8 +51,8 @@ class JunkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         b.sharedRecycleBin();
-        core::InitGlobals(wrapped, programDir.path(), globals, language);
-        tempDir = globals.TempDir;
+        session.emplace(wrapped, programDir.path());
+        tempDir = session->globals.TempDir;
         ASSERT_FALSE(tempDir.empty());
 
         const auto trash = home.path() / "data" / "Trash";
@@ -71,7 +68,7 @@ protected:
         oldFile(tempDir + "sys.txt", 40);
         b.attributes(tempDir + "sys.txt", platform::fileattr::System);
         oldFile(tempDir + "History\\old.dat", 60);
-        oldFile(globals.WinDir + "TEMP\\old3.txt", 10);
+        oldFile(session->globals.WinDir + "TEMP\\old3.txt", 10);
         write(outside.path() / "folder" / "keep.dat", 1000);
         write(outside.path() / "file.dat", 500);
         b.symlink(tempDir + "dirlink", outside.path() / "folder");
@@ -109,10 +106,8 @@ protected:
 
     template <class W, class... Args>
     W& run(Args&&... args) {
-        worker = std::make_unique<W>(std::forward<Args>(args)...);
-        worker->start();
-        worker->wait();
-        return static_cast<W&>(*worker);
+        return session->run<W>(findings, session->status, session->context, session->bridge,
+                               std::forward<Args>(args)...);
     }
 
     TempDir home;
@@ -124,19 +119,13 @@ protected:
     std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine = b.build();
     FakeInternetCache cache;
     MachineWithCache wrapped{*machine, cache};
-    core::TGlobalVars globals;
-    core::LanguageTable language;
-    core::ProtectedFolders protectedFolders;
-    core::Context context{wrapped, globals, language, protectedFolders};
-    core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    std::optional<EngineSession> session;
     JunkFindings findings;
-    std::unique_ptr<core::Worker> worker;
     std::string tempDir;
 };
 
 TEST_F(JunkTest, ScanMeasuresTheMachinesJunkAndTheCleanRemovesOnlyThat) {
-    run<junk::TJunkScan>(findings, status, context, bridge);
+    run<junk::TJunkScan>();
     ASSERT_EQ(findings.size(), 3u);
     const std::pair<std::int64_t, std::int64_t> expected[] = {
         {20, 1}, {100 + 50 + static_cast<std::int64_t>(kFiveGiB) + 10, 4}, {3000, 2}};
@@ -146,7 +135,7 @@ TEST_F(JunkTest, ScanMeasuresTheMachinesJunkAndTheCleanRemovesOnlyThat) {
         EXPECT_TRUE(findings[i].Selected) << "no DiskCleaner key: selected";
     }
 
-    auto& clean = run<junk::TJunkClean>(findings, status, context, bridge);
+    auto& clean = run<junk::TJunkClean>();
     EXPECT_TRUE(clean.result().recycleBin) << clean.result().recycleBin.message();
     EXPECT_EQ(clean.result().filesDeleted, 4);
     const auto trash = home.path() / "data" / "Trash" / "files";
@@ -157,8 +146,8 @@ TEST_F(JunkTest, ScanMeasuresTheMachinesJunkAndTheCleanRemovesOnlyThat) {
     for (const char* kept : {"today.txt", "sys.txt", "History\\old.dat"})
         EXPECT_TRUE(exists(tempDir + kept)) << kept;
     EXPECT_TRUE(exists(tempDir));
-    EXPECT_FALSE(exists(globals.WinDir + "TEMP\\old3.txt"));
-    EXPECT_TRUE(exists(globals.WinDir + "TEMP"));
+    EXPECT_FALSE(exists(session->globals.WinDir + "TEMP\\old3.txt"));
+    EXPECT_TRUE(exists(session->globals.WinDir + "TEMP"));
     EXPECT_EQ(fs::file_size(outside.path() / "folder" / "keep.dat"), 1000u);
     EXPECT_EQ(fs::file_size(outside.path() / "file.dat"), 500u);
     ASSERT_EQ(cache.container(CacheContainer::Content).size(), 1u);
@@ -168,17 +157,17 @@ TEST_F(JunkTest, ScanMeasuresTheMachinesJunkAndTheCleanRemovesOnlyThat) {
 TEST_F(JunkTest, UnselectedCategoriesAndADryRunChangeNothing) {
     ASSERT_TRUE(junk::StoreCategorySelected(wrapped, 0, false));
     ASSERT_TRUE(junk::StoreCategorySelected(wrapped, 2, false));
-    run<junk::TJunkScan>(findings, status, context, bridge);
+    run<junk::TJunkScan>();
     ASSERT_EQ(findings.size(), 3u);
     EXPECT_FALSE(findings[0].Selected);
     EXPECT_TRUE(findings[1].Selected);  // no value for "1"
     EXPECT_FALSE(findings[2].Selected);
 
-    auto& dry = run<junk::TJunkClean>(findings, status, context, bridge, true);
+    auto& dry = run<junk::TJunkClean>(true);
     EXPECT_EQ(dry.result().filesDeleted, 4);
     EXPECT_TRUE(exists(tempDir + "old.txt"));
 
-    run<junk::TJunkClean>(findings, status, context, bridge);
+    run<junk::TJunkClean>();
     EXPECT_FALSE(exists(tempDir + "old.txt"));
     EXPECT_TRUE(fs::exists(home.path() / "data" / "Trash" / "files" / "mine.txt"));
     EXPECT_EQ(cache.container(CacheContainer::Content).size(), 3u);
@@ -190,12 +179,11 @@ TEST_F(JunkTest, StopDuringTheTemporaryFilesWalkLeavesNoCacheRecord) {
         if (scan && pattern.find("sub") != std::string_view::npos) scan->requestStop();
     });
     MachineWithCache stopping(*machine, cache, &files);
-    core::Context stopContext{stopping, globals, language, protectedFolders};
-    auto owned = std::make_unique<junk::TJunkScan>(findings, status, stopContext, bridge);
-    scan = owned.get();
-    worker = std::move(owned);
-    worker->start();
-    worker->wait();
+    EngineSession s(stopping, programDir.path());
+    junk::TJunkScan stopped(findings, s.status, s.context, s.bridge);
+    scan = &stopped;
+    stopped.start();
+    stopped.wait();
     ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(findings[1].Category, 1);
 }

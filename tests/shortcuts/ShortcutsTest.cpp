@@ -9,15 +9,13 @@
 
 #include "backup/BackupRestorer.h"
 #include "backup/BackupStore.h"
-#include "core/environment/InitGlobals.h"
-#include "core/environment/ProtectedFolders.h"
-#include "core/language/LanguageTable.h"
-#include "core/threads/HeadlessUiBridge.h"
 #include "platform/shelllink/ShellLinkFormat.h"
 #include "shortcuts/FixShortcut.h"
 #include "shortcuts/ShortcutsClean.h"
 #include "shortcuts/ShortcutsScan.h"
+#include "support/EngineSession.h"
 #include "support/MachineBuilder.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace quorvel::testing {
@@ -53,11 +51,6 @@ ShellLink relativeLink(const std::string& relative) {
     ShellLink link;
     link.relativePath = relative;
     return link;
-}
-
-std::string hostBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string describe(const TShortcutsData& f) {
@@ -119,15 +112,12 @@ protected:
         std::ofstream(home.path() / "Desktop" / "Out.lnk", std::ios::binary)
             << platform::shelllink::serialize(out);
         machine = b.build();
-        core::InitGlobals(*machine, programDir.path(), globals, language);
-        context.emplace(*machine, globals, language, protectedFolders);
+        session.emplace(*machine, programDir.path());
     }
     template <class W, class... Args>
     W& run(Args&&... args) {
-        worker = std::make_unique<W>(std::forward<Args>(args)...);
-        worker->start();
-        worker->wait();
-        return static_cast<W&>(*worker);
+        return session->run<W>(findings, session->status, session->context, session->bridge,
+                               std::forward<Args>(args)...);
     }
     bool exists(const std::string& windowsPath) const {
         return fs::exists(fs::symlink_status(b.hostPath(windowsPath)));
@@ -136,18 +126,12 @@ protected:
     TempDir removable, outside, home, programDir;
     MachineBuilder b;
     std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine;
-    core::TGlobalVars globals;
-    core::LanguageTable language;
-    core::ProtectedFolders protectedFolders;
-    std::optional<core::Context> context;
-    core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    std::optional<EngineSession> session;
     ShortcutFindings findings;
-    std::unique_ptr<core::Worker> worker;
 };
 
 TEST_F(ShortcutsTest, ScanReportsExactlyTheBrokenShortcutsAndEmptyFolders) {
-    run<shortcuts::TShortcutsScan>(findings, status, *context, bridge);
+    run<shortcuts::TShortcutsScan>();
     std::vector<std::string> got;
     for (const auto& f : findings)
         got.push_back(describe(f));
@@ -165,28 +149,27 @@ TEST_F(ShortcutsTest, ScanReportsExactlyTheBrokenShortcutsAndEmptyFolders) {
     };
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(status.snapshot().position, 21) << "one step per examined file";
+    EXPECT_EQ(session->status.snapshot().position, 21) << "one step per examined file";
 }
 
 TEST_F(ShortcutsTest, RepairBacksUpRemovesAndRestoresByteForByte) {
-    run<shortcuts::TShortcutsScan>(findings, status, *context, bridge);
+    run<shortcuts::TShortcutsScan>();
     ASSERT_EQ(findings.size(), 7u);
     std::map<std::string, std::string> before;
     for (const auto& f : findings)
-        if (!f.IsFolder) before[f.Path] = hostBytes(b.hostPath(f.Path));
+        if (!f.IsFolder) before[f.Path] = ReadWholeFile(b.hostPath(f.Path));
     // One finding left unchecked stays as it is.
     auto unchecked = std::find_if(findings.begin(), findings.end(),
                                   [](const auto& f) { return f.Path.ends_with("Env.lnk"); });
     unchecked->Checked = false;
 
     // A dry run counts the same and touches nothing.
-    const auto dry =
-        run<shortcuts::TShortcutsClean>(findings, status, *context, bridge, "", true).result();
+    const auto dry = run<shortcuts::TShortcutsClean>("", true).result();
     EXPECT_EQ(std::tuple(dry.deleted, dry.foldersRemoved, dry.backupFile), std::tuple(3u, 2u, ""));
     for (const auto& f : findings)
         EXPECT_TRUE(exists(f.Path)) << f.Path;
 
-    auto& clean = run<shortcuts::TShortcutsClean>(findings, status, *context, bridge);
+    auto& clean = run<shortcuts::TShortcutsClean>();
     const auto& r = clean.result();
     ASSERT_TRUE(r.backupStatus) << r.backupStatus.message();
     EXPECT_EQ(r.deleted, 3u);
@@ -199,13 +182,13 @@ TEST_F(ShortcutsTest, RepairBacksUpRemovesAndRestoresByteForByte) {
     }
     EXPECT_TRUE(exists(kMenu + "\\Nested")) << "only the empty folder itself goes";
 
-    backup::BackupStore store(machine->fileSystem(), globals.BackupsDir);
+    backup::BackupStore store(machine->fileSystem(), session->globals.BackupsDir);
     backup::BackupRestorer restorer(*machine, store);
     ASSERT_TRUE(restorer.RestoreOneClick(r.backupEntry));
     for (const auto& f : findings) {
         EXPECT_TRUE(exists(f.Path)) << f.Path;
         if (!f.IsFolder) {
-            EXPECT_EQ(hostBytes(b.hostPath(f.Path)), before[f.Path]) << f.Path;
+            EXPECT_EQ(ReadWholeFile(b.hostPath(f.Path)), before[f.Path]) << f.Path;
         }
     }
 }
@@ -216,7 +199,7 @@ TEST_F(ShortcutsTest, AFolderThatFilledUpEndsThePass) {
     findings.push_back({"", m + "Empty", "", 0, true, true});
     findings.push_back({"C:\\Gone\\upper.exe", m + "Sub\\UPPER.LNK", "", 0, true, false});
     b.file(m + "Empty\\new.lnk", "x");
-    auto& clean = run<shortcuts::TShortcutsClean>(findings, status, *context, bridge);
+    auto& clean = run<shortcuts::TShortcutsClean>();
     EXPECT_TRUE(clean.result().endedAtFolder);
     EXPECT_FALSE(exists(m + "Broken.lnk"));
     EXPECT_TRUE(exists(m + "Empty\\new.lnk"));
@@ -225,25 +208,19 @@ TEST_F(ShortcutsTest, AFolderThatFilledUpEndsThePass) {
 
 TEST_F(ShortcutsTest, FixShortcutNeverWritesThroughTheLinkedDesktop) {
     const auto outside = home.path() / "Desktop" / "Out.lnk";
-    const std::string before = hostBytes(outside);
-    EXPECT_FALSE(shortcuts::FixShortcut(*context, kDesktop + "\\Out.lnk", "C:\\x.exe"));
-    EXPECT_EQ(hostBytes(outside), before);
+    const std::string before = ReadWholeFile(outside);
+    EXPECT_FALSE(shortcuts::FixShortcut(session->context, kDesktop + "\\Out.lnk", "C:\\x.exe"));
+    EXPECT_EQ(ReadWholeFile(outside), before);
 }
 
 TEST(ShortcutsEmptyTopTest, AnEmptyDesktopIsReportedUnlessTheScanIsStopped) {
     MachineBuilder b;
     TempDir programDir;
     const auto machine = b.build();
-    core::TGlobalVars globals;
-    core::LanguageTable language;
-    core::ProtectedFolders protectedFolders;
-    core::InitGlobals(*machine, programDir.path(), globals, language);
-    const core::Context context{*machine, globals, language, protectedFolders};
-    core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    EngineSession s(*machine, programDir.path());
     for (const bool stop : {false, true}) {
         ShortcutFindings found;
-        shortcuts::TShortcutsScan scan(found, status, context, bridge);
+        shortcuts::TShortcutsScan scan(found, s.status, s.context, s.bridge);
         if (stop) scan.requestStop();
         scan.start();
         scan.wait();

@@ -31,7 +31,7 @@ protected:
         b.value(std::string("HKCU") + kRunPath + "Once", "Gone", RegValue::string(kTool));
         b.file(kTool, "MZ");
         open();
-        user = globals.UserStartup.substr(0, globals.UserStartup.size() - 1);
+        user = globals().UserStartup.substr(0, globals().UserStartup.size() - 1);
         b.folder(user);
         shortcut(user + "\\Linked.lnk", kTool, "-tray");
         b.file(user + "-Disabled\\Linked.lnk", "older copy");
@@ -63,13 +63,13 @@ protected:
 
 TEST_F(StartupCleanTest, DryRunChangesNothingAndTheRepairMovesCheckedEntriesAsideWithABackup) {
     const std::string linkBytes = contents(user + "\\Linked.lnk");
-    auto& dry = run<TStartupClean>(findings, status, *context, bridge, "", true);
+    auto& dry = run<TStartupClean>("", true);
     EXPECT_EQ(dry.result().disabled, 3u);
     EXPECT_TRUE(value(RootKey::LocalMachine, kRunPath, "HklmTool"));
     EXPECT_FALSE(machine->registry().openKey(RootKey::LocalMachine, kRunDisabled));
     EXPECT_EQ(contents(user + "-Disabled\\Linked.lnk"), "older copy");
 
-    auto& clean = run<TStartupClean>(findings, status, *context, bridge);
+    auto& clean = run<TStartupClean>();
     const auto& result = clean.result();
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
     ASSERT_TRUE(result.flushStatus) << result.flushStatus.message();
@@ -95,7 +95,7 @@ TEST_F(StartupCleanTest, DryRunChangesNothingAndTheRepairMovesCheckedEntriesAsid
               0u);
 
     // Restoring the backup puts each value (with its type) and the file back.
-    backup::BackupStore store(machine->fileSystem(), globals.BackupsDir);
+    backup::BackupStore store(machine->fileSystem(), globals().BackupsDir);
     backup::BackupRestorer restorer(*machine, store);
     const auto restored = restorer.RestoreOneClick(result.backupEntry);
     ASSERT_TRUE(restored) << restored.message();
@@ -113,7 +113,7 @@ TEST_F(StartupCleanTest, AStartupFolderLinkedOutOfTheMachineIsLeftAlone) {
     std::filesystem::remove_all(host(user + "-Disabled"));
     b.symlink(user, outside.path());
 
-    auto& clean = run<TStartupClean>(findings, status, *context, bridge);
+    auto& clean = run<TStartupClean>();
     EXPECT_EQ(clean.result().leftAlone, std::vector<std::string>{"Linked"});
     EXPECT_TRUE(std::filesystem::exists(outside.path() / "Linked.lnk"));
     EXPECT_EQ(clean.result().disabled, 2u);
@@ -129,12 +129,12 @@ TEST_F(StartupCleanTest, AHiveThatCannotBeSavedChangesNothingAndKeepsNoBackup) {
     }
     for (auto& f : findings)
         f.Checked = f.Kind == startup::RegistryValue;
-    auto& clean = run<TStartupClean>(findings, status, *context, bridge);
+    auto& clean = run<TStartupClean>();
     EXPECT_FALSE(clean.result().backupStatus && clean.result().flushStatus);
     EXPECT_EQ(clean.result().disabled, 0u);
     machine = b.build();
     EXPECT_TRUE(value(RootKey::LocalMachine, kRunPath, "HklmTool"));
-    backup::BackupStore store(machine->fileSystem(), globals.BackupsDir);
+    backup::BackupStore store(machine->fileSystem(), globals().BackupsDir);
     EXPECT_TRUE(store.entries().empty());
 }
 

@@ -5,15 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/environment/InitGlobals.h"
-#include "core/environment/ProtectedFolders.h"
 #include "core/formats/CompressedData.h"
-#include "core/language/LanguageTable.h"
-#include "core/threads/HeadlessUiBridge.h"
 #include "startup/StartupScan.h"
+#include "support/EngineSession.h"
 #include "support/MachineBuilder.h"
 #include "support/TempDir.h"
 
@@ -35,11 +33,9 @@ protected:
 
     // Opens the machine (after the builder's changes) and fills the environment record.
     void open() {
+        session.reset();
         machine = b.build();
-        globals = {};
-        context = std::make_unique<core::Context>(
-            core::Context{*machine, globals, language, protectedFolders});
-        core::InitGlobals(*machine, programDir.path(), globals, language);
+        session.emplace(*machine, programDir.path());
     }
 
     void shortcut(const std::string& path, const std::string& target, const std::string& args) {
@@ -51,28 +47,20 @@ protected:
 
     template <class W, class... Args>
     W& run(Args&&... args) {
-        worker = std::make_unique<W>(std::forward<Args>(args)...);
-        worker->start();
-        worker->wait();
-        return static_cast<W&>(*worker);
+        return session->run<W>(findings, session->status, session->context, session->bridge,
+                               std::forward<Args>(args)...);
     }
-
     startup::TStartupScan& scan(std::vector<startup::TStartupData>* every = nullptr) {
         findings.clear();
-        return run<startup::TStartupScan>(findings, status, *context, bridge, every);
+        return run<startup::TStartupScan>(every);
     }
+    core::TGlobalVars& globals() { return session->globals; }
 
     TempDir programDir;
     MachineBuilder b;
     std::unique_ptr<platform::wineprefix::WinePrefixMachine> machine;
-    core::TGlobalVars globals;
-    core::LanguageTable language;
-    core::ProtectedFolders protectedFolders;
-    std::unique_ptr<core::Context> context;
-    core::HeadlessUiBridge bridge;
-    core::StatusSink status;
+    std::optional<EngineSession> session;
     startup::StartupFindings findings;
-    std::unique_ptr<core::Worker> worker;
 };
 
 }  // namespace quorvel::testing

@@ -76,8 +76,8 @@ protected:
         b.file(kSpaced, "MZ");
         b.file(kHelper, "MZ");
         open();
-        common = globals.CommonStartup;
-        user = globals.UserStartup;
+        common = globals().CommonStartup;
+        user = globals().UserStartup;
         ASSERT_FALSE(common.empty());
         ASSERT_FALSE(user.empty());
         b.folder(common);

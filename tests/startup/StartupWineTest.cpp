@@ -5,17 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <type_traits>
 
 #include "backup/BackupRestorer.h"
 #include "backup/BackupStore.h"
-#include "core/environment/InitGlobals.h"
-#include "core/environment/ProtectedFolders.h"
-#include "core/language/LanguageTable.h"
-#include "core/threads/HeadlessUiBridge.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "startup/StartupClean.h"
 #include "startup/StartupScan.h"
+#include "support/EngineSession.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 #include "support/WineTools.h"
@@ -26,30 +22,6 @@ namespace {
 using platform::wineprefix::WinePrefixMachine;
 
 constexpr const char* kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// The machine of a prefix with the program's real data files, and the workers run on it.
-struct Session {
-    explicit Session(std::unique_ptr<WinePrefixMachine> m) : machine(std::move(m)) {
-        core::InitGlobals(*machine, BinDir(), globals, language);
-    }
-    template <class W, class... Args>
-    void run(Args&&... args) {
-        W worker(std::forward<Args>(args)..., status, context, bridge);
-        worker.start();
-        worker.wait();
-        if constexpr (std::is_same_v<W, startup::TStartupClean>) result = worker.result();
-    }
-
-    std::unique_ptr<WinePrefixMachine> machine;
-    core::TGlobalVars globals;
-    core::LanguageTable language;
-    core::ProtectedFolders protectedFolders;
-    core::Context context{*machine, globals, language, protectedFolders};
-    core::HeadlessUiBridge bridge;
-    core::StatusSink status;
-    startup::StartupFindings findings;
-    startup::StartupCleanResult result;
-};
 
 std::unique_ptr<WinePrefixMachine> open(const std::filesystem::path& prefix) {
     auto machine = WinePrefixMachine::open(prefix);
@@ -76,10 +48,12 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
     } killer{prefix};
 
     {
-        Session fresh(open(prefix));
-        ASSERT_TRUE(fresh.machine);
-        fresh.run<startup::TStartupScan>(fresh.findings);
-        EXPECT_TRUE(fresh.findings.empty()) << fresh.findings[0].Name;
+        const auto machine = open(prefix);
+        ASSERT_TRUE(machine);
+        EngineSession s(*machine, BinDir());
+        startup::StartupFindings findings;
+        s.run<startup::TStartupScan>(findings, s.status, s.context, s.bridge);
+        EXPECT_TRUE(findings.empty()) << findings[0].Name;
     }
 
     plantFile(prefix, "Program Files/Java/jusched.exe");
@@ -98,23 +72,25 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
 
     std::string backupEntry;
     {
-        Session s(open(prefix));
-        ASSERT_TRUE(s.machine);
+        const auto machine = open(prefix);
+        ASSERT_TRUE(machine);
+        EngineSession s(*machine, BinDir());
         const std::string startupFolder = s.globals.UserStartup;
         ASSERT_FALSE(startupFolder.empty());
-        ASSERT_TRUE(s.machine->fileSystem().createDirectoryTree(startupFolder));
+        ASSERT_TRUE(machine->fileSystem().createDirectoryTree(startupFolder));
         platform::ShellLink link;
         link.setTarget("C:\\Program Files\\QuickTime\\QTTask.exe");
-        ASSERT_TRUE(s.machine->shell().writeLink(startupFolder + "QuickTime Task.lnk", link));
-        s.run<startup::TStartupScan>(s.findings);
-        ASSERT_EQ(s.findings.size(), 3u);
-        s.run<startup::TStartupClean>(s.findings);
-        const auto& result = s.result;
+        ASSERT_TRUE(machine->shell().writeLink(startupFolder + "QuickTime Task.lnk", link));
+        startup::StartupFindings findings;
+        s.run<startup::TStartupScan>(findings, s.status, s.context, s.bridge);
+        ASSERT_EQ(findings.size(), 3u);
+        const auto result =
+            s.run<startup::TStartupClean>(findings, s.status, s.context, s.bridge).result();
         ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
         ASSERT_TRUE(result.flushStatus) << result.flushStatus.message();
         EXPECT_EQ(result.disabled, 3u);
         backupEntry = result.backupEntry;
-        EXPECT_FALSE(s.machine->fileSystem().exists(startupFolder + "QuickTime Task.lnk"));
+        EXPECT_FALSE(machine->fileSystem().exists(startupFolder + "QuickTime Task.lnk"));
     }
 
     auto query = WineTools::wine(prefix, {"reg", "query", std::string(kRun) + "-Disabled"});
@@ -126,13 +102,13 @@ TEST(StartupWine, AFreshPrefixHasNoFindingsAndARepairIsUndoneByItsBackup) {
     WineTools::waitForServer(prefix);
 
     {
-        Session s(open(prefix));
-        ASSERT_TRUE(s.machine);
-        backup::BackupStore store(s.machine->fileSystem(), s.globals.BackupsDir);
-        const auto restored =
-            backup::BackupRestorer(*s.machine, store).RestoreOneClick(backupEntry);
+        const auto machine = open(prefix);
+        ASSERT_TRUE(machine);
+        EngineSession s(*machine, BinDir());
+        backup::BackupStore store(machine->fileSystem(), s.globals.BackupsDir);
+        const auto restored = backup::BackupRestorer(*machine, store).RestoreOneClick(backupEntry);
         ASSERT_TRUE(restored) << restored.message();
-        EXPECT_TRUE(s.machine->fileSystem().exists(s.globals.UserStartup + "QuickTime Task.lnk"));
+        EXPECT_TRUE(machine->fileSystem().exists(s.globals.UserStartup + "QuickTime Task.lnk"));
     }
     query = WineTools::wine(prefix, {"reg", "query", kRun});
     EXPECT_EQ(query.exitCode, 0) << query.text;

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/RegistryNames.h"
 #include "platform/shelllink/ShellLinkFormat.h"
 #include "platform/text/CaseInsensitive.h"
 #include "platform/wineprefix/WineFileSystem.h"
@@ -36,28 +37,16 @@ void require(const platform::Status& s, std::string_view what) {
     if (!s) throw std::runtime_error("MachineBuilder: " + std::string(what) + ": " + s.message());
 }
 
-}  // namespace
-
+// "HKLM\Software\X" -> (LocalMachine, "Software\X").
 std::pair<RootKey, std::string> splitKeyPath(std::string_view keyPath) {
-    const auto sep = keyPath.find('\\');
-    const std::string_view root = keyPath.substr(0, sep);
-    std::string rest(sep == std::string_view::npos ? std::string_view() : keyPath.substr(sep + 1));
-    struct Name {
-        std::string_view longName, shortName;
-        RootKey key;
-    };
-    static constexpr Name names[] = {
-        {"HKEY_CLASSES_ROOT", "HKCR", RootKey::ClassesRoot},
-        {"HKEY_CURRENT_USER", "HKCU", RootKey::CurrentUser},
-        {"HKEY_LOCAL_MACHINE", "HKLM", RootKey::LocalMachine},
-        {"HKEY_USERS", "HKU", RootKey::Users},
-        {"HKEY_CURRENT_CONFIG", "HKCC", RootKey::CurrentConfig},
-    };
-    for (const auto& n : names)
-        if (platform::text::iequals(root, n.longName) || platform::text::iequals(root, n.shortName))
-            return {n.key, std::move(rest)};
-    throw std::runtime_error("MachineBuilder: unknown registry root in " + std::string(keyPath));
+    auto parsed = platform::parseRootedKeyPath(keyPath);
+    if (!parsed)
+        throw std::runtime_error("MachineBuilder: unknown registry root in " +
+                                 std::string(keyPath));
+    return {parsed->root, std::move(parsed->path)};
 }
+
+}  // namespace
 
 HeldLock::~HeldLock() {
     release();

@@ -114,10 +114,6 @@ private:
     std::unique_ptr<platform::wineprefix::WineRegistry> registry_;
 };
 
-// "HKLM\Software\X" -> (LocalMachine, "Software\X"); the long names and HKCR, HKCU, HKLM, HKU,
-// HKCC are understood. Throws std::runtime_error for anything else.
-std::pair<platform::RootKey, std::string> splitKeyPath(std::string_view keyPath);
-
 // The hive texts MachineBuilder starts from.
 std::string defaultSystemHive();
 std::string defaultUserHive();

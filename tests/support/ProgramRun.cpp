@@ -2,6 +2,8 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -43,6 +45,12 @@ ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<st
 std::string ReadWholeFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteWholeFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    EXPECT_TRUE(out.flush()) << "cannot write " << file;
 }
 
 }  // namespace quorvel::testing

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::testing {
@@ -19,5 +20,7 @@ std::filesystem::path BinDir();
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadWholeFile(const std::filesystem::path& file);
+// Replaces the file with the bytes; a test failure when it cannot be written.
+void WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace quorvel::testing
