@@ -52,7 +52,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
                          file("a.reg").string() + "'")
                   .first,
               0);
-    const std::string text = readRegFile(file("a.reg"));
+    const std::string text = testing::ReadUtf16File(file("a.reg"));
     EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u) << text;
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Awk\\ward\\Sub [1]]"), std::string::npos);
 
@@ -65,7 +65,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
                          file("b.reg").string() + "'")
                   .first,
               0);
-    EXPECT_EQ(readRegFile(file("b.reg")), text);
+    EXPECT_EQ(testing::ReadUtf16File(file("b.reg")), text);
 
     // An existing file is kept unless --force is given.
     const std::string exportB =
@@ -74,7 +74,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
     EXPECT_NE(runQuorvel(exportB).first, 0);
     EXPECT_EQ(testing::ReadWholeFile(file("b.reg")), "mine");
     ASSERT_EQ(runQuorvel(exportB + " --force").first, 0);
-    EXPECT_EQ(readRegFile(file("b.reg")), text);
+    EXPECT_EQ(testing::ReadUtf16File(file("b.reg")), text);
 
     // The same file saved as UTF-8, with and without a byte-order mark, imports alike.
     for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
@@ -91,7 +91,7 @@ TEST_F(BackupCommands, RegExportAndImportRoundTripAKeyTree) {
                              "' '" + file("c.reg").string() + "'")
                       .first,
                   0);
-        EXPECT_EQ(readRegFile(file("c.reg")), text);
+        EXPECT_EQ(testing::ReadUtf16File(file("c.reg")), text);
     }
 
     // Errors: unknown root, missing key, damaged file (which changes nothing).

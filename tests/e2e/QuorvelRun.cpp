@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
-#include "platform/text/Unicode.h"
+#include "support/HostFiles.h"
 
 namespace quorvel::e2e {
 
@@ -35,19 +34,6 @@ std::string machineArg(const fs::path& prefix) {
     return "--machine '" + prefix.string() + "' ";
 }
 
-std::string readRegFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    std::string text = bytes.str();
-    if (text.size() >= 2) text.erase(0, 2);  // byte-order mark
-    std::u16string units(text.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(text[2 * i]) |
-                                         static_cast<unsigned char>(text[2 * i + 1]) << 8);
-    return platform::text::utf16ToUtf8(units);
-}
-
 std::string fullExport(const fs::path& prefix, const fs::path& work) {
     std::string all;
     for (const char* root : {"HKLM", "HKU"}) {
@@ -56,7 +42,7 @@ std::string fullExport(const fs::path& prefix, const fs::path& work) {
         const auto [code, out] =
             runQuorvel(machineArg(prefix) + "reg export " + root + " '" + file.string() + "'");
         EXPECT_EQ(code, 0) << "reg export " << root;
-        std::istringstream lines(readRegFile(file));
+        std::istringstream lines(testing::ReadUtf16File(file));
         bool skipping = false;
         for (std::string line; std::getline(lines, line);) {
             if (!line.empty() && line.front() == '[')

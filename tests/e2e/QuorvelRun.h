@@ -15,9 +15,6 @@ std::pair<int, std::string> runQuorvel(const std::string& args);
 // "--machine '<prefix>' ".
 std::string machineArg(const std::filesystem::path& prefix);
 
-// A .reg file (UTF-16LE with byte-order mark) as UTF-8 text.
-std::string readRegFile(const std::filesystem::path& file);
-
 // The whole registry (HKLM and HKU) as export text, without the blocks of the program's own
 // settings key, which any run of the program may fill with defaults. work holds the files.
 std::string fullExport(const std::filesystem::path& prefix, const std::filesystem::path& work);

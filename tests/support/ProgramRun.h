@@ -2,8 +2,9 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "support/HostFiles.h"
 
 namespace quorvel::testing {
 
@@ -18,9 +19,5 @@ struct ProgramRun {
 std::filesystem::path BinDir();
 // Runs a program with its arguments, standard input from /dev/null, and collects its output.
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
-// The whole file as bytes ("" when it cannot be read).
-std::string ReadWholeFile(const std::filesystem::path& file);
-// Replaces the file with the bytes; a test failure when it cannot be written.
-void WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace quorvel::testing

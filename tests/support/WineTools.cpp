@@ -5,28 +5,16 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "platform/text/CaseInsensitive.h"
-#include "platform/text/Unicode.h"
+#include "support/HostFiles.h"
 
 namespace quorvel::testing {
 namespace {
 
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
-
 bool onPath(const std::string& program) {
-    const std::string cmd = "command -v " + quote(program) + " >/dev/null 2>&1";
+    const std::string cmd = "command -v " + ShellQuoted(program) + " >/dev/null 2>&1";
     return std::system(cmd.c_str()) == 0;
 }
 
@@ -45,27 +33,24 @@ bool WineTools::available() {
 
 WineTools::Output WineTools::run(const std::filesystem::path& prefix,
                                  const std::vector<std::string>& command) {
-    std::string line = "env HOME=" + quote(prefix.parent_path().string()) +
-                       " WINEPREFIX=" + quote(prefix.string()) +
+    std::string line = "env HOME=" + ShellQuoted(prefix.parent_path().string()) +
+                       " WINEPREFIX=" + ShellQuoted(prefix.string()) +
                        " WINEDEBUG=-all"
                        " WINEDLLOVERRIDES='winemenubuilder.exe=d;mscoree=d;mshtml=d'"
                        " DISPLAY=";
     for (const auto& part : command)
-        line += " " + quote(part);
+        line += " " + ShellQuoted(part);
     // Output goes to a file, not a pipe: a wineserver started by the command lives on and
     // would keep a pipe open.
     char name[] = "/tmp/quorvel-wine-output-XXXXXX";
     const int fd = ::mkstemp(name);
     if (fd < 0) return {};
     ::close(fd);
-    line += " >" + quote(name) + " 2>&1 </dev/null";
+    line += " >" + ShellQuoted(name) + " 2>&1 </dev/null";
     Output out;
     const int status = std::system(line.c_str());
     out.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    out.text = text.str();
+    out.text = ReadWholeFile(name);
     ::unlink(name);
     return out;
 }
@@ -89,8 +74,8 @@ void WineTools::killServer(const std::filesystem::path& prefix) {
 }
 
 bool WineTools::copyPrefix(const std::filesystem::path& from, const std::filesystem::path& to) {
-    const std::string cmd =
-        "cp -al " + quote(from.string()) + " " + quote(to.string()) + " >/dev/null 2>&1";
+    const std::string cmd = "cp -al " + ShellQuoted(from.string()) + " " +
+                            ShellQuoted(to.string()) + " >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) return false;
     for (const char* hive : {"system.reg", "user.reg", "userdef.reg"}) {
         std::error_code ec;
@@ -104,18 +89,9 @@ bool WineTools::copyPrefix(const std::filesystem::path& from, const std::filesys
 
 std::optional<std::map<std::string, platform::RegValue>> WineTools::exportedValues(
     const std::filesystem::path& regFile, const std::string& keyPath) {
-    std::ifstream in(regFile, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE)
-        return std::nullopt;
-    std::u16string units;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    const std::string text = ReadUtf16File(regFile);
+    if (text.empty()) return std::nullopt;
     // Join continuation lines first.
-    std::string text = platform::text::utf16ToUtf8(units);
     std::string joined;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 1 < text.size() &&
