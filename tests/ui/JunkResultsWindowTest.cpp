@@ -9,6 +9,7 @@ namespace {
 
 class JunkResultsWindowTest : public testing::SessionTest {
 protected:
+    // The records of the first `records` categories: empty, 7 KB and 5 GB.
     void fill(int records) {
         const std::int64_t sizes[] = {0, 7168, 5368709120};
         for (int i = 0; i < records; ++i) {
@@ -20,16 +21,15 @@ protected:
         }
     }
     std::vector<bool> selected() {
-        std::vector<bool> out;
-        for (const auto& d : session().junkFindings())
-            out.push_back(d.Selected);
-        return out;
+        return testing::Each(session().junkFindings(), [](const auto& d) { return d.Selected; });
     }
     std::vector<bool> stored() {
-        std::vector<bool> out;
-        for (int c = 0; c < junk::kJunkCategoryCount; ++c)
-            out.push_back(junk::IsCategorySelected(session().machine(), c));
-        return out;
+        return testing::Each(std::vector<int>{0, 1, 2}, [this](int c) {
+            return junk::IsCategorySelected(session().machine(), c);
+        });
+    }
+    static void untickThird(TfrmJunk& window) {
+        window.tree()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
     }
     std::vector<QString> notices;
 };
@@ -55,21 +55,8 @@ TEST_F(JunkResultsWindowTest, ShowsEveryCategoryWithCountAndSizeEvenWhenEmpty) {
 
 TEST_F(JunkResultsWindowTest, OkStoresTheTicksInFindingsAndRegistryCancelChangesNothing) {
     fill(3);
-    {
-        TfrmJunk window(session());
-        window.tree()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
-        window.reject();
-    }
-    EXPECT_EQ(selected(), (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(stored(), (std::vector<bool>{true, true, true}));
-    {
-        TfrmJunk window(session());
-        window.setNotify([this](QWidget*, const QString& text) { notices.push_back(text); });
-        window.tree()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
-        window.accept();
-    }
-    EXPECT_TRUE(notices.empty());
-    EXPECT_EQ(selected(), (std::vector<bool>{true, true, false}));
+    testing::ExpectOnlyOkKeeps<TfrmJunk>(
+        untickThird, [this] { return selected(); }, {true, true, false}, session());
     EXPECT_EQ(stored(), (std::vector<bool>{true, true, false}));
     // A new session reads the saved choice from the machine.
     makeSession();

@@ -18,11 +18,10 @@ class OneClickPageDriverTest : public testing::SessionTest {
 protected:
     void SetUp() override {
         const std::string appPaths =
-            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-        builder_.value(appPaths + "\\gone.exe", "",
-                       platform::RegValue::string("C:\\Gone\\gone.exe"));
-        builder_.value(appPaths + "\\lost.exe", "",
-                       platform::RegValue::string("C:\\Gone\\lost.exe"));
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+        for (const char* exe : {"gone.exe", "lost.exe"})
+            builder_.value(appPaths + exe, "",
+                           platform::RegValue::string("C:\\Gone\\" + std::string(exe)));
         makeSession();
         page_ = std::make_unique<Tfrmoneclick>(session(), nullptr);
         page_->resize(582, 320);
@@ -34,9 +33,18 @@ protected:
     void TearDown() override { page_.reset(); }
     void onlyTick(int category) {
         for (int i = 0; i < Tfrmoneclick::kCategories; ++i)
-            page_->checkBox(i)->setChecked(i == category);
+            page_->checkBox(i)->setChecked(i == category || category == kAll);
+    }
+    // The page is idle with `button` on its start button.
+    void expectIdle(StartTag tag, const char* button) {
+        EXPECT_EQ(page_->startTag(), static_cast<int>(tag));
+        EXPECT_EQ(page_->startButton()->text(), QString::fromUtf8(button));
+        EXPECT_TRUE(page_->startButton()->isEnabled());
+        EXPECT_FALSE(page_->cancelButton()->isEnabled() || page_->statusLabel()->isVisible());
+        EXPECT_FALSE(page_->animation()->playing());
     }
 
+    static constexpr int kAll = 99;
     std::unique_ptr<Tfrmoneclick> page_;
     OneClickPageDriver* driver_ = nullptr;
     std::vector<ScanCategory> details_;
@@ -46,9 +54,7 @@ TEST_F(OneClickPageDriverTest, StoredSelectionIsLoadedAndSavedOnClose) {
     // First run: five ticked, Tracks not.
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(page_->categoryTicked(i), i != 4) << i;
-    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
-    EXPECT_FALSE(page_->cancelButton()->isEnabled());
-
+    expectIdle(StartTag::Scan, "Scan");
     page_->checkBox(4)->setChecked(true);
     page_->checkBox(0)->setChecked(false);
     EXPECT_TRUE(driver_->run().selected(ScanCategory::Tracks));
@@ -64,25 +70,18 @@ TEST_F(OneClickPageDriverTest, ScanFindsRegistryProblemsThenRepairClearsThem) {
     ASSERT_GE(session().regFindings().size(), 2u);
     EXPECT_TRUE(page_->resultLabel(kRegistry)->isVisible());
     EXPECT_TRUE(page_->resultLabel(kRegistry)->text().endsWith(QStringLiteral("problems found")));
-    EXPECT_NE(page_->resultColor(kRegistry), page_->resultColor(1));
+    EXPECT_NE(page_->resultColor(kRegistry), page_->resultColor(1)) << "findings are highlighted";
     EXPECT_TRUE(page_->detailsLink(kRegistry)->isVisible());
-    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Repair));
-    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Repair Problems"));
+    EXPECT_FALSE(page_->detailsLink(1)->isVisible());
+    expectIdle(StartTag::Repair, "Repair Problems");
     EXPECT_EQ(page_->summaryLabel()->text(), QStringLiteral("Click Repair Problems to continue."));
-    EXPECT_FALSE(page_->statusLabel()->isVisible());
-    EXPECT_FALSE(page_->animation()->playing());
-    EXPECT_TRUE(page_->startButton()->isEnabled());
-    EXPECT_FALSE(page_->cancelButton()->isEnabled());
-
     emit page_->detailsLink(kRegistry)->linkActivated(QStringLiteral("details"));
     EXPECT_EQ(details_, std::vector<ScanCategory>{ScanCategory::Registry});
 
     page_->btnStartClick();  // repair
-    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
-    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
+    expectIdle(StartTag::Scan, "Scan");
     EXPECT_EQ(page_->summaryLabel()->text(), QStringLiteral("Repair complete"));
     EXPECT_FALSE(page_->detailsLink(kRegistry)->isVisible());
-
     // What was repaired is gone: the next scan finds fewer problems.
     const std::size_t before = session().regFindings().size();
     page_->btnStartClick();
@@ -95,19 +94,15 @@ TEST_F(OneClickPageDriverTest, NothingTickedDoesNothingAndCancelReturnsToScan) {
     EXPECT_FALSE(page_->resultLabel(kRegistry)->isVisible());
     EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
 
-    for (int i = 0; i < 6; ++i)
-        page_->checkBox(i)->setChecked(true);
+    onlyTick(kAll);
     page_->setResult(3, QStringLiteral("previous"), false);
     // The cancel arrives while the registry scanner runs.
     QTimer::singleShot(0, page_.get(), [this] { page_->btnCancelClick(); });
     page_->btnStartClick();
     EXPECT_TRUE(driver_->run().lastPassCancelled());
-    EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Scan));
-    EXPECT_EQ(page_->startButton()->text(), QStringLiteral("Scan"));
+    expectIdle(StartTag::Scan, "Scan");
     EXPECT_EQ(page_->resultLabel(3)->text(), QStringLiteral("previous"))
         << "categories after the cancel keep their labels";
-    EXPECT_FALSE(page_->statusLabel()->isVisible());
-    EXPECT_TRUE(page_->startButton()->isEnabled());
 }
 
 TEST_F(OneClickPageDriverTest, TracksAndSpywareHaveNoDetailsWindowYet) {
@@ -118,40 +113,26 @@ TEST_F(OneClickPageDriverTest, TracksAndSpywareHaveNoDetailsWindowYet) {
     EXPECT_FALSE(page_->detailsLink(4)->isVisible()) << "no link that opens nothing";
 }
 
-}  // namespace
-}  // namespace quorvel::ui
-
-namespace quorvel::ui {
-namespace {
-
-class UnattendedPageTest : public OneClickPageDriverTest {
-protected:
-    void SetUp() override {
-        OneClickPageDriverTest::SetUp();
-        page_->setHosted(false);
-        driver_->setCloseHandler([this] { ++closes_; });
-        onlyTick(kRegistry);
-    }
-    int closes_ = 0;
-};
-
-TEST_F(UnattendedPageTest, ScanOnlyReportsAndStaysOpenAfterTheBalloon) {
-    const oneclick::UnattendedResult result = driver_->run().runUnattended(false);
+// Unattended, on the page as its own window (not hosted).
+TEST_F(OneClickPageDriverTest, UnattendedScanOnlyStaysOpenScanAndRepairCloses) {
+    page_->setHosted(false);
+    int closes = 0;
+    driver_->setCloseHandler([&] { ++closes; });
+    onlyTick(kRegistry);
+    oneclick::UnattendedResult result = driver_->run().runUnattended(false);
     EXPECT_FALSE(result.repaired);
     ASSERT_EQ(result.lines.size(), 3u);
     EXPECT_TRUE(result.lines[0].ends_with("problems found"));
     emit page_->balloonClosed();
     QCoreApplication::processEvents();
-    EXPECT_EQ(closes_, 0) << "findings wait for a repair";
+    EXPECT_EQ(closes, 0) << "findings wait for a repair";
     EXPECT_EQ(page_->startTag(), static_cast<int>(StartTag::Repair));
-}
 
-TEST_F(UnattendedPageTest, ScanAndRepairClosesThePageWhenTheBalloonGoes) {
-    const oneclick::UnattendedResult result = driver_->run().runUnattended(true);
+    result = driver_->run().runUnattended(true);
     EXPECT_TRUE(result.repaired);
     EXPECT_TRUE(result.lines[0].ends_with("problems repaired"));
     emit page_->balloonClosed();
-    EXPECT_TRUE(testing::SpinUntil([&] { return closes_ == 1; }));
+    EXPECT_TRUE(testing::SpinUntil([&] { return closes == 1; }));
 }
 
 }  // namespace

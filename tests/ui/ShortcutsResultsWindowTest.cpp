@@ -20,13 +20,13 @@ protected:
         findings.push_back({"C:\\gone\\two.exe", kMenu + "Two.lnk", "second", 0, false, false});
         findings.push_back({"", kMenu + "Empty", "", 0, true, true});
     }
-    std::vector<bool> checks(const TfrmShortcuts* window = nullptr) {
+    std::vector<bool> checks() {
+        return testing::Each(session().shortcutFindings(), [](const auto& f) { return f.Checked; });
+    }
+    static std::vector<bool> checks(const TfrmShortcuts& window) {
         std::vector<bool> out;
-        for (std::size_t i = 0; i < session().shortcutFindings().size(); ++i)
-            out.push_back(window
-                              ? window->list()->topLevelItem(static_cast<int>(i))->checkState(0) ==
-                                    Qt::Checked
-                              : session().shortcutFindings()[i].Checked);
+        for (int i = 0; i < window.list()->topLevelItemCount(); ++i)
+            out.push_back(window.list()->topLevelItem(i)->checkState(0) == Qt::Checked);
         return out;
     }
 };
@@ -39,15 +39,14 @@ TEST_F(ShortcutsResultsWindowTest, RowsChecksOkAndCancel) {
                   QStringLiteral("One.lnk|C:\\gone\\one.exe|first"));
         EXPECT_EQ(first->text(2).toStdString(), kMenu);
         window.actchkinvertExecute();
-        EXPECT_EQ(checks(&window), (std::vector<bool>{false, true, false}));
-        window.reject();
+        EXPECT_EQ(checks(window), (std::vector<bool>{false, true, false}));
     }
-    EXPECT_EQ(checks(), (std::vector<bool>{true, false, true})) << "Cancel keeps them";
-    TfrmShortcuts window(session());
-    window.actchknoneExecute();
-    window.list()->topLevelItem(2)->setCheckState(0, Qt::Checked);
-    window.accept();
-    EXPECT_EQ(checks(), (std::vector<bool>{false, false, true}));
+    testing::ExpectOnlyOkKeeps<TfrmShortcuts>(
+        [](TfrmShortcuts& w) {
+            w.actchknoneExecute();
+            w.list()->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        },
+        [this] { return checks(); }, {false, false, true}, session());
 }
 
 TEST_F(ShortcutsResultsWindowTest, FixShortcutRepointsTheFileInPlace) {
@@ -56,17 +55,19 @@ TEST_F(ShortcutsResultsWindowTest, FixShortcutRepointsTheFileInPlace) {
     window.setShowError([&](QWidget*, const QString& text) { errors.push_back(text); });
     std::optional<std::string> answer = "C:\\still\\missing.exe";
     window.setChooseTarget([&](QWidget*, const QString&) { return answer; });
+    const auto fix = [&](int row) {
+        window.list()->setCurrentItem(window.list()->topLevelItem(row));
+        window.actfixExecute();
+    };
 
     // A target that is missing too: the row shows it and stays ticked.
-    window.list()->setCurrentItem(window.list()->topLevelItem(1));
-    window.actfixExecute();
+    fix(1);
     EXPECT_EQ(window.list()->topLevelItem(1)->text(1), QStringLiteral("C:\\still\\missing.exe"));
-    EXPECT_EQ(checks(&window), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(checks(window), (std::vector<bool>{true, true, true}));
 
     // An existing target mends it: saved in place, it leaves the list and the findings.
     answer = "C:\\apps\\new.exe";
-    window.list()->setCurrentItem(window.list()->topLevelItem(0));
-    window.actfixExecute();
+    fix(0);
     ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
     ASSERT_EQ(window.list()->topLevelItemCount(), 2);
     EXPECT_EQ(session().shortcutFindings()[0].Path, kMenu + "Two.lnk");
@@ -76,8 +77,7 @@ TEST_F(ShortcutsResultsWindowTest, FixShortcutRepointsTheFileInPlace) {
 
     // A shortcut that vanished is reported, not written anew.
     std::filesystem::remove(builder_.hostPath(kMenu + "Two.lnk"));
-    window.list()->setCurrentItem(window.list()->topLevelItem(0));
-    window.actfixExecute();
+    fix(0);
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(builder_.hostPath(kMenu + "Two.lnk")));
 }

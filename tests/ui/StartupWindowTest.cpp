@@ -1,4 +1,4 @@
-#include <QTimer>
+#include <tuple>
 
 #include "startup/StartupComments.h"
 #include "ui/CommentWindow.h"
@@ -8,48 +8,43 @@
 namespace quorvel::ui {
 namespace {
 
-using startup::TStartupData;
-
+// Three Run entries: two of an existing program rated either side of 80, one without a file.
 class StartupWindowTest : public testing::SessionTest {
 protected:
     void SetUp() override {
         builder_.file("C:\\t\\tool.exe", "MZ");
         makeSession();
-        add("Dangerous", "C:\\t\\tool.exe", 80);
-        add("Risky", "C:\\t\\tool.exe", 79);
-        add("Nowhere", "", 100);
-    }
-    void add(const std::string& name, const std::string& program, int rating) {
-        TStartupData f;
-        f.Name = name;
-        f.Command = program.empty() ? "C:\\gone.exe /x " : program;
-        f.ProgramFile = program;
-        f.Rating = rating;
-        f.Location = "Registry\\Current User\\Run";
-        f.Kind = startup::RegistryValue;
-        findings.push_back(f);
+        for (const auto& [name, program, rating] : {std::tuple{"Dangerous", "C:\\t\\tool.exe", 80},
+                                                    {"Risky", "C:\\t\\tool.exe", 79},
+                                                    {"Nowhere", "", 100}}) {
+            startup::TStartupData& f = findings.emplace_back();
+            f.Name = name;
+            f.Command = *program ? program : "C:\\gone.exe /x ";
+            f.ProgramFile = program;
+            f.Rating = rating;
+            f.Location = "Registry\\Current User\\Run";
+            f.Kind = startup::RegistryValue;
+        }
     }
     startup::StartupFindings findings;
 };
 
 TEST_F(StartupWindowTest, DetailsNameAMissingProgramAndOnlyOkKeepsTheTicks) {
-    TfrmStartup window(session(), findings);
-    ASSERT_EQ(window.tree()->topLevelItemCount(), 3);
-    window.showDetails(2);
-    EXPECT_TRUE(window.nameLabel()->text().endsWith(QStringLiteral(" - file not found")))
-        << window.nameLabel()->text().toStdString();
-
-    window.tree()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    EXPECT_FALSE(findings[1].PendingChecked);
-    EXPECT_EQ(window.tree()->topLevelItem(1)->text(3), QStringLiteral("Keep"));
-    window.reject();
-    EXPECT_TRUE(findings[1].Checked);  // Cancel: still checked
-
-    TfrmStartup again(session(), findings);
-    again.tree()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    again.accept();
-    EXPECT_FALSE(findings[1].Checked);
-    EXPECT_TRUE(findings[0].Checked);
+    {
+        TfrmStartup window(session(), findings);
+        ASSERT_EQ(window.tree()->topLevelItemCount(), 3);
+        window.showDetails(2);
+        EXPECT_TRUE(window.nameLabel()->text().endsWith(QStringLiteral(" - file not found")))
+            << window.nameLabel()->text().toStdString();
+    }
+    testing::ExpectOnlyOkKeeps<TfrmStartup>(
+        [this](TfrmStartup& w) {
+            w.tree()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+            EXPECT_FALSE(findings[1].PendingChecked);
+            EXPECT_EQ(w.tree()->topLevelItem(1)->text(3), QStringLiteral("Keep"));
+        },
+        [this] { return testing::Each(findings, [](const auto& f) { return f.Checked; }); },
+        {true, false, true}, session(), findings);
 }
 
 TEST_F(StartupWindowTest, TheCommentWindowStoresTheOpinionAndShowsItAgain) {
