@@ -51,7 +51,7 @@ protected:
     testing::LauncherLog log;
 };
 
-TEST_F(MainWindowTest, PagesAreCreatedOnceOnFirstVisit) {
+TEST_F(MainWindowTest, PagesAreCreatedOnceOnFirstVisitAndFollowTheLanguage) {
     auto w = window();
     EXPECT_EQ(prepareStarted, 1) << "the housekeeping thread starts with the window";
     EXPECT_EQ(settings().readInteger(RootKey::CurrentUser, keys::kSettings, "FirstRun"), 1);
@@ -72,6 +72,15 @@ TEST_F(MainWindowTest, PagesAreCreatedOnceOnFirstVisit) {
     EXPECT_TRUE(w->pageButton(PageIndex::Status)->isSelected());
     EXPECT_FALSE(w->pageButton(PageIndex::OneClick)->isSelected());
     EXPECT_EQ(page(*w, PageIndex::Status)->translations, 1);
+    // A language switch retranslates the window and every hosted page.
+    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Tools"));
+    settings().writeString(RootKey::CurrentUser, keys::kProgram, "Language", "german.lng");
+    session().reloadLanguageAndSkin();
+    w->retranslate();
+    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Werkzeuge"));
+    EXPECT_EQ(w->pageButton(PageIndex::OneClick)->text(), QStringLiteral("Ein-Klick-Wartung"));
+    for (const auto index : {PageIndex::Status, PageIndex::OneClick, PageIndex::Modules})
+        EXPECT_EQ(page(*w, index)->translations, 2);
 
     // Closing stores the page shown and stops the housekeeping thread once; the stored view
     // opens its page next time.
@@ -149,20 +158,6 @@ TEST_F(MainWindowTest, SkinChoiceIsWrittenAtOnceAndMarked) {
     EXPECT_GE(w->width(), 320);
     EXPECT_GE(w->height(), 240);
     EXPECT_EQ(settings().readString(RootKey::CurrentUser, keys::kProgram, "Skin"), bad.string());
-}
-
-TEST_F(MainWindowTest, LanguageSwitchRetranslatesWindowAndHostedPages) {
-    auto w = window();
-    w->FormShow(true);
-    w->btnStatusClick();
-    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Tools"));
-    settings().writeString(RootKey::CurrentUser, keys::kProgram, "Language", "german.lng");
-    session().reloadLanguageAndSkin();
-    w->retranslate();
-    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Werkzeuge"));
-    EXPECT_EQ(w->pageButton(PageIndex::OneClick)->text(), QStringLiteral("Ein-Klick-Wartung"));
-    EXPECT_EQ(page(*w, PageIndex::Status)->translations, 2);
-    EXPECT_EQ(page(*w, PageIndex::OneClick)->translations, 2);
 }
 
 TEST_F(MainWindowTest, HelpDimmingFooterAndPortableLabel) {
