@@ -57,21 +57,16 @@ TEST_F(OneClickPageTest, PublishedStatusIsShownAtDisplayRateWithoutBlocking) {
     page.setStatusSink(nullptr);
 }
 
-TEST_F(OneClickPageTest, ButtonsAndLinksReachTheEngine) {
+// The details links and closing the page reach the engine in the driver test.
+TEST_F(OneClickPageTest, ButtonClicksReachTheEngine) {
     Tfrmoneclick page(session(), nullptr);
-    int starts = 0, cancels = 0, closings = 0;
-    std::vector<int> details;
-    page.setActions({[&] { ++starts; }, [&] { ++cancels; },
-                     [&](int category) { details.push_back(category); }, [&] { ++closings; }});
+    int starts = 0, cancels = 0;
+    page.setActions({[&] { ++starts; }, [&] { ++cancels; }, [](int) {}, [] {}});
     page.show();
     QTest::mouseClick(page.startButton(), Qt::LeftButton);
     page.setCancelEnabled(true);
     QTest::mouseClick(page.cancelButton(), Qt::LeftButton);
-    emit page.detailsLink(4)->linkActivated(QStringLiteral("details"));
     EXPECT_EQ(std::pair(starts, cancels), std::pair(1, 1));
-    EXPECT_EQ(details, std::vector<int>{4});
-    page.close();
-    EXPECT_GE(closings, 1) << "closing the page cancels the run and stores the ticks";
 }
 
 TEST_F(OneClickPageTest, UnhostedPageHasItsOwnCaptionTrayAndBalloon) {
