@@ -28,7 +28,8 @@ protected:
             return junk::IsCategorySelected(session().machine(), c);
         });
     }
-    static void untickThird(TfrmJunk& window) {
+    void untickThird(TfrmJunk& window) {
+        window.setNotify([this](QWidget*, const QString& text) { notices.push_back(text); });
         window.tree()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
     }
     std::vector<QString> notices;
@@ -55,8 +56,10 @@ TEST_F(JunkResultsWindowTest, ShowsEveryCategoryWithCountAndSizeEvenWhenEmpty) {
 
 TEST_F(JunkResultsWindowTest, OkStoresTheTicksInFindingsAndRegistryCancelChangesNothing) {
     fill(3);
-    testing::ExpectOnlyOkKeeps<TfrmJunk>(
-        untickThird, [this] { return selected(); }, {true, true, false}, session());
+    testing::ExpectOnlyOkKeeps<TfrmJunk>([this](TfrmJunk& w) { untickThird(w); },
+                                         [this] { return selected(); }, {true, true, false},
+                                         session());
+    EXPECT_TRUE(notices.empty());
     EXPECT_EQ(stored(), (std::vector<bool>{true, true, false}));
     // A new session reads the saved choice from the machine.
     makeSession();
