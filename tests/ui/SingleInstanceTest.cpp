@@ -41,12 +41,5 @@ TEST(SingleInstanceTest, LeftoverSocketOfAnEndedInstanceIsTakenOver) {
     EXPECT_TRUE(next.isPrimary());
 }
 
-TEST(SingleInstanceTest, NamesDependOnScopeAndAreSafeForSockets) {
-    const QString name = SingleInstance::socketName();
-    EXPECT_NE(name, SingleInstance::socketName(QStringLiteral("x")));
-    EXPECT_TRUE(std::ranges::all_of(name, [](QChar c) { return c.isLetterOrNumber() || c == '-'; }))
-        << name.toStdString();
-}
-
 }  // namespace
 }  // namespace quorvel::ui
