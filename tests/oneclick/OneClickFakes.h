@@ -43,9 +43,7 @@ public:
     bool scanWaitsForStop = false;      // the scanner runs until it is stopped
     std::function<void()> onScanStart;  // on the UI thread, when the scanner is created
 
-    int clears = 0;
-    int scansCreated = 0;
-    int repairsCreated = 0;
+    int clears = 0, scansCreated = 0, repairsCreated = 0;
     std::optional<std::string> backupIdAtRepair;
 
     void clearFindings() override {
@@ -91,15 +89,11 @@ public:
     std::array<Result, oneclick::kCategoryCount> results{};
     std::array<bool, oneclick::kCategoryCount> details{};
     std::optional<oneclick::ScanCategory> current;
-    bool busy = false;
-    std::string summary;
-    bool summaryVisible = false;
-    std::string startText;
+    std::string summary, startText;
     oneclick::StartTag tag = oneclick::StartTag::Scan;
-    bool startEnabled = true;
-    bool cancelEnabled = false;
+    bool busy = false, summaryVisible = false, startEnabled = true, cancelEnabled = false;
     bool trayAnimated = false;
-    std::vector<std::string> balloons;
+    std::vector<std::string> balloons;  // "title|text"
     int closes = 0;
 
     Result& result(oneclick::ScanCategory c) { return results[oneclick::Index(c)]; }

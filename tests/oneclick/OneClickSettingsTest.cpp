@@ -11,65 +11,41 @@ using oneclick::ScanCategory;
 using platform::RegValue;
 using platform::RootKey;
 
-constexpr std::string_view kOneClick = "\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick";
+const std::string kOneClick = "\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick";
 
 TEST(OneClickSettings, FirstRunWritesEveryDefault) {
     MachineBuilder b;
     auto machine = b.build();
-    auto& reg = machine->registry();
-    const auto selection = oneclick::LoadSelection(reg);
-    for (const auto c : oneclick::kAllCategories) {
-        EXPECT_EQ(selection[oneclick::Index(c)], c != ScanCategory::Tracks);
+    const auto selection = oneclick::LoadSelection(machine->registry());
+    const auto options = oneclick::LoadAutocareOptions(machine->registry());
+    const core::SettingsStore store(machine->registry());
+    // The stored names in the categories' order: all but the privacy tracks are ticked.
+    const char* names[] = {"Registry", "Shortcuts", "Startup", "Junk", "Privacy", "Spyware"};
+    for (int i = 0; i < oneclick::kCategoryCount; ++i) {
+        EXPECT_EQ(selection[i], i != 4) << names[i];
+        EXPECT_EQ(store.readBool(RootKey::CurrentUser, oneclick::kSelectedKey, names[i]), i != 4);
     }
-    const core::SettingsStore store(reg);
-    for (const auto name : {"Registry", "Shortcuts", "Startup", "Junk", "Spyware"}) {
-        EXPECT_EQ(store.readBool(RootKey::CurrentUser, oneclick::kSelectedKey, name), true) << name;
-    }
-    EXPECT_EQ(store.readBool(RootKey::CurrentUser, oneclick::kSelectedKey, "Privacy"), false);
-
-    const auto options = oneclick::LoadAutocareOptions(reg);
-    EXPECT_TRUE(options.scanfix);
-    EXPECT_TRUE(options.createRestorePoint);
-    EXPECT_EQ(store.readBool(RootKey::CurrentUser, kOneClick, "scanfix"), true);
-    EXPECT_EQ(store.readBool(RootKey::CurrentUser, kOneClick, "createrestorepoint"), true);
+    EXPECT_TRUE(options.scanfix && options.createRestorePoint);
+    for (const char* name : {"scanfix", "createrestorepoint"})
+        EXPECT_EQ(store.readBool(RootKey::CurrentUser, kOneClick, name), true) << name;
 }
 
-TEST(OneClickSettings, StoredValuesWinAndSurviveASave) {
+TEST(OneClickSettings, StoredValuesWinAndDamagedOnesGiveDefaults) {
     MachineBuilder b;
-    b.value("HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick\\Selected", "registry",
-            RegValue::dword(0));  // names are matched without regard to case
-    b.value("HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick\\Selected", "Privacy",
-            RegValue::dword(7));  // any non-zero number is true
-    b.value("HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick", "scanfix",
-            RegValue::dword(0));
-    auto machine = b.build();
-    auto& reg = machine->registry();
-
-    auto selection = oneclick::LoadSelection(reg);
-    EXPECT_FALSE(selection[oneclick::Index(ScanCategory::Registry)]);
-    EXPECT_TRUE(selection[oneclick::Index(ScanCategory::Tracks)]);
-    EXPECT_TRUE(selection[oneclick::Index(ScanCategory::Junk)]);
-    EXPECT_FALSE(oneclick::LoadScanFix(reg));
-
-    selection[oneclick::Index(ScanCategory::Junk)] = false;
-    ASSERT_TRUE(oneclick::SaveSelection(reg, selection));
-    EXPECT_EQ(oneclick::LoadSelection(reg), selection);
-    ASSERT_TRUE(oneclick::SaveAutocareOptions(reg, {true, false}));
-    const auto options = oneclick::LoadAutocareOptions(reg);
-    EXPECT_TRUE(options.scanfix);
-    EXPECT_FALSE(options.createRestorePoint);
-}
-
-TEST(OneClickSettings, DamagedValuesGiveDefaults) {
-    MachineBuilder b;
-    b.value("HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick\\Selected", "Spyware",
-            RegValue::string("yes"));
-    b.value("HKCU\\Software\\QuorvelSoft\\Quorvel Utilities\\OneClick", "scanfix",
-            RegValue::binary({1, 2, 3}));
+    b.value("HKCU" + kOneClick + "\\Selected", "registry", RegValue::dword(0));  // any case
+    b.value("HKCU" + kOneClick + "\\Selected", "Privacy", RegValue::dword(7));   // non-zero: true
+    b.value("HKCU" + kOneClick + "\\Selected", "Spyware", RegValue::string("yes"));  // damaged
+    b.value("HKCU" + kOneClick, "createrestorepoint", RegValue::dword(0));
+    b.value("HKCU" + kOneClick, "scanfix", RegValue::binary({1, 2, 3}));  // damaged
     auto machine = b.build();
     const auto selection = oneclick::LoadSelection(machine->registry());
-    EXPECT_TRUE(selection[oneclick::Index(ScanCategory::Spyware)]);
+    EXPECT_EQ(selection, (oneclick::Selection{false, true, true, true, true, true}));
     EXPECT_TRUE(oneclick::LoadScanFix(machine->registry()));
+    EXPECT_FALSE(oneclick::LoadAutocareOptions(machine->registry()).createRestorePoint);
+
+    MachineBuilder off;
+    off.value("HKCU" + kOneClick, "scanfix", RegValue::dword(0));
+    EXPECT_FALSE(oneclick::LoadScanFix(off.build()->registry()));
 }
 
 TEST(OneClickSettings, CategoryNames) {

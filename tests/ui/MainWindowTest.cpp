@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/settings/SettingsKeys.h"
+#include "ui/MainHooks.h"
 #include "ui/SkinCatalog.h"
 #include "ui/UiFixture.h"
 
@@ -14,7 +15,7 @@ namespace {
 using platform::RootKey;
 namespace keys = core::keys;
 
-// A page that counts how it is created, translated and skinned.
+// A page that counts how it is translated and skinned.
 class CountingPage : public HostedPage {
 public:
     explicit CountingPage(QWidget* parent) : HostedPage(parent) {}
@@ -28,19 +29,12 @@ class MainWindowTest : public testing::SessionTest {
 protected:
     Tfrmmain::Hooks hooks() {
         Tfrmmain::Hooks h;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
             h.pages[i] = [this, i](QWidget* parent) -> HostedPage* {
                 ++created[i];
                 return new CountingPage(parent);
             };
-        }
-        h.launcher.openUrl = [this](const QUrl& url) {
-            opened.push_back(url);
-            return true;
-        };
-        h.launcher.startDetached = [](const QString&, const QStringList&, const QStringList&) {
-            return true;
-        };
+        h.launcher = log.launcher();
         h.startPrepare = [this] { ++prepareStarted; };
         h.stopPrepare = [this] { ++prepareStopped; };
         return h;
@@ -49,58 +43,58 @@ protected:
     CountingPage* page(Tfrmmain& w, PageIndex index) {
         return static_cast<CountingPage*>(w.page(index));
     }
+    core::SettingsStore& settings() { return session().settings(); }
 
     int created[3] = {0, 0, 0};
     int prepareStarted = 0;
     int prepareStopped = 0;
-    std::vector<QUrl> opened;
+    testing::LauncherLog log;
 };
 
-TEST_F(MainWindowTest, PagesAreCreatedOnceOnFirstVisit) {
+TEST_F(MainWindowTest, PagesAreCreatedOnceOnFirstVisitAndFollowTheLanguage) {
     auto w = window();
     EXPECT_EQ(prepareStarted, 1) << "the housekeeping thread starts with the window";
-    EXPECT_EQ(session().settings().readInteger(RootKey::CurrentUser, keys::kSettings, "FirstRun"),
-              1);
+    EXPECT_EQ(settings().readInteger(RootKey::CurrentUser, keys::kSettings, "FirstRun"), 1);
     w->FormShow(true);
-    // No stored view: the one-click page opens and 1 is stored.
+    // No stored view: the one-click page opens.
     EXPECT_EQ(w->currentPage(), PageIndex::OneClick);
-    EXPECT_EQ(created[1], 1);
-    EXPECT_EQ(created[0] + created[2], 0);
+    EXPECT_EQ(std::to_array(created), (std::array{0, 1, 0}));
     EXPECT_FALSE(w->shownNormally()) << "a hidden start shows only the tray icon";
     // Without a notification area the window is minimised, never lost.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        EXPECT_TRUE(w->isMinimized());
-    }
+    EXPECT_TRUE(QSystemTrayIcon::isSystemTrayAvailable() || w->isMinimized());
 
     w->btnoneclickClick();
     w->btnoneclickClick();
     w->btnStatusClick();
     w->btnmodulesClick();
     w->btnStatusClick();
-    EXPECT_EQ(created[0], 1);
-    EXPECT_EQ(created[1], 1);
-    EXPECT_EQ(created[2], 1);
+    EXPECT_EQ(std::to_array(created), (std::array{1, 1, 1}));
     EXPECT_TRUE(w->pageButton(PageIndex::Status)->isSelected());
     EXPECT_FALSE(w->pageButton(PageIndex::OneClick)->isSelected());
     EXPECT_EQ(page(*w, PageIndex::Status)->translations, 1);
+    // A language switch retranslates the window and every hosted page.
+    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Tools"));
+    settings().writeString(RootKey::CurrentUser, keys::kProgram, "Language", "german.lng");
+    session().reloadLanguageAndSkin();
+    w->retranslate();
+    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Werkzeuge"));
+    EXPECT_EQ(w->pageButton(PageIndex::OneClick)->text(), QStringLiteral("Ein-Klick-Wartung"));
+    for (const auto index : {PageIndex::Status, PageIndex::OneClick, PageIndex::Modules})
+        EXPECT_EQ(page(*w, index)->translations, 2);
 
-    // Closing stores the page shown and stops the housekeeping thread once.
+    // Closing stores the page shown and stops the housekeeping thread once; the stored view
+    // opens its page next time.
     w->close();
     EXPECT_EQ(prepareStopped, 1);
-    EXPECT_EQ(
-        session().settings().readInteger(RootKey::CurrentUser, keys::kProgram, "Current View"), 0);
-}
-
-TEST_F(MainWindowTest, StoredViewOpensItsPage) {
-    session().settings().writeInteger(RootKey::CurrentUser, keys::kProgram, "Current View", 2);
-    auto w = window();
+    EXPECT_EQ(settings().readInteger(RootKey::CurrentUser, keys::kProgram, "Current View"), 0);
+    settings().writeInteger(RootKey::CurrentUser, keys::kProgram, "Current View", 2);
+    w = window();
     w->FormShow(true);
     EXPECT_EQ(w->currentPage(), PageIndex::Modules);
-    EXPECT_EQ(created[2], 1);
 }
 
 TEST_F(MainWindowTest, CloseToTrayBalloonShowsOncePerRun) {
-    session().settings().writeBool(RootKey::CurrentUser, keys::kSettings, "Minitotray", true);
+    settings().writeBool(RootKey::CurrentUser, keys::kSettings, "Minitotray", true);
     auto w = window();
     QSignalSpy balloons(w.get(), &Tfrmmain::balloonShown);
     QSignalSpy closed(w.get(), &Tfrmmain::closed);
@@ -118,34 +112,27 @@ TEST_F(MainWindowTest, CloseToTrayBalloonShowsOncePerRun) {
 
     // A new run shows it again.
     w.reset();
-    auto again = window();
-    QSignalSpy balloonsAgain(again.get(), &Tfrmmain::balloonShown);
-    again->FormShow(false);
-    again->BmpButton2Click();
-    EXPECT_EQ(balloonsAgain.count(), 1);
+    w = window();
+    QSignalSpy again(w.get(), &Tfrmmain::balloonShown);
+    w->FormShow(false);
+    w->BmpButton2Click();
+    EXPECT_EQ(again.count(), 1);
 
     // Without Minitotray the close button ends the program.
-    session().settings().writeBool(RootKey::CurrentUser, keys::kSettings, "Minitotray", false);
-    QSignalSpy ended(again.get(), &Tfrmmain::closed);
-    again->BmpButton2Click();
+    settings().writeBool(RootKey::CurrentUser, keys::kSettings, "Minitotray", false);
+    QSignalSpy ended(w.get(), &Tfrmmain::closed);
+    w->BmpButton2Click();
     EXPECT_EQ(ended.count(), 1);
 }
 
 TEST_F(MainWindowTest, SkinChoiceIsWrittenAtOnceAndMarked) {
     auto w = window();
     w->FormShow(true);
-    const QList<QAction*> items = w->skinsMenu()->actions();
-    ASSERT_GE(items.size(), 2) << "Default and one alternative skin ship with the program";
     QAction* marked = nullptr;
     QAction* other = nullptr;
-    for (QAction* item : items) {
-        if (item->isChecked())
-            marked = item;
-        else
-            other = item;
-    }
-    ASSERT_NE(marked, nullptr);
-    ASSERT_NE(other, nullptr);
+    for (QAction* item : w->skinsMenu()->actions())
+        (item->isChecked() ? marked : other) = item;
+    ASSERT_TRUE(marked && other) << "Default and one alternative skin ship with the program";
     EXPECT_TRUE(
         SameSkinFile(marked->data().toString().toStdString(), session().globals().SkinFile));
 
@@ -153,88 +140,55 @@ TEST_F(MainWindowTest, SkinChoiceIsWrittenAtOnceAndMarked) {
     other->trigger();
     EXPECT_TRUE(other->isChecked());
     EXPECT_FALSE(marked->isChecked());
-    const auto stored =
-        session().settings().readString(RootKey::CurrentUser, keys::kProgram, "Skin");
+    const auto stored = settings().readString(RootKey::CurrentUser, keys::kProgram, "Skin");
     ASSERT_TRUE(stored.has_value());
     EXPECT_TRUE(SameSkinFile(*stored, other->data().toString().toStdString()));
     EXPECT_EQ(page(*w, PageIndex::OneClick)->skins, skinsBefore + 1) << "the page relayouts";
     // Written to disk at once: a new machine over the same prefix sees it.
     auto fresh = builder_.build();
-    core::SettingsStore freshSettings(fresh->registry());
-    EXPECT_EQ(freshSettings.readString(RootKey::CurrentUser, keys::kProgram, "Skin"), stored);
+    EXPECT_EQ(core::SettingsStore(fresh->registry())
+                  .readString(RootKey::CurrentUser, keys::kProgram, "Skin"),
+              stored);
+
+    // A damaged skin file still gives a usable window.
+    const auto bad = builder_.prefix() / "bad-skin.ini";
+    std::ofstream(bad, std::ios::binary)
+        << std::string("[main]\nwidth=-5\nheight=zz\n\x01\x02", 22);
+    w->chooseSkin(bad);
+    EXPECT_GE(w->width(), 320);
+    EXPECT_GE(w->height(), 240);
+    EXPECT_EQ(settings().readString(RootKey::CurrentUser, keys::kProgram, "Skin"), bad.string());
 }
 
-TEST_F(MainWindowTest, LanguageSwitchRetranslatesWindowAndHostedPages) {
-    auto w = window();
-    w->FormShow(true);
-    w->btnStatusClick();
-    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Tools"));
-    const int before = page(*w, PageIndex::Status)->translations;
-
-    session().settings().writeString(RootKey::CurrentUser, keys::kProgram, "Language",
-                                     "german.lng");
-    session().reloadLanguageAndSkin();
-    w->retranslate();
-    EXPECT_EQ(w->pageButton(PageIndex::Modules)->text(), QStringLiteral("Werkzeuge"));
-    EXPECT_EQ(w->pageButton(PageIndex::OneClick)->text(), QStringLiteral("Ein-Klick-Wartung"));
-    EXPECT_EQ(page(*w, PageIndex::Status)->translations, before + 1);
-    EXPECT_EQ(page(*w, PageIndex::OneClick)->translations, 2);
-}
-
-TEST_F(MainWindowTest, HelpDimmingAndFooter) {
+TEST_F(MainWindowTest, HelpDimmingFooterAndPortableLabel) {
     auto w = window();
     w->FormShow(false);
     w->helpAction()->trigger();
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_TRUE(opened[0].isLocalFile());
-    EXPECT_TRUE(opened[0].toLocalFile().endsWith(QStringLiteral("help/Welcome_topic.htm")));
-    EXPECT_TRUE(std::filesystem::exists(opened[0].toLocalFile().toStdString()))
+    ASSERT_EQ(log.opened.size(), 1u);
+    EXPECT_TRUE(log.opened[0].toLocalFile().endsWith(QStringLiteral("help/Welcome_topic.htm")));
+    EXPECT_TRUE(std::filesystem::exists(log.opened[0].toLocalFile().toStdString()))
         << "the bundled help ships beside the program";
-
     EXPECT_TRUE(w->versionLabel()->text().startsWith(QStringLiteral("Version : ")));
     EXPECT_FALSE(w->portableLabel()->isVisible());
 
     const QImage before = w->grab().toImage();
     w->dim();
     EXPECT_TRUE(w->dimmed());
-    const QImage dimmed = w->grab().toImage();
-    EXPECT_LT(qGray(dimmed.pixel(5, 200)), qGray(before.pixel(5, 200)));
+    EXPECT_LT(qGray(w->grab().toImage().pixel(5, 200)), qGray(before.pixel(5, 200)));
     w->undim();
     EXPECT_FALSE(w->dimmed());
     EXPECT_EQ(w->grab().toImage(), before);
+
+    session().globals().IsPortable = true;
+    w = window();
+    w->FormShow(false);
+    EXPECT_TRUE(w->portableLabel()->isVisible());
+    EXPECT_EQ(w->portableLabel()->text(), QStringLiteral("Portable Version"));
 }
-
-TEST_F(MainWindowTest, DamagedSkinFileStillGivesAUsableWindow) {
-    const auto bad = builder_.prefix() / "bad-skin.ini";
-    {
-        std::ofstream(bad, std::ios::binary)
-            << std::string("[main]\nwidth=-5\nheight=zz\n\x01\x02", 22);
-    }
-    auto w = window();
-    w->FormShow(true);
-    w->chooseSkin(bad);
-    EXPECT_GE(w->width(), 320);
-    EXPECT_GE(w->height(), 240);
-    EXPECT_EQ(session().settings().readString(RootKey::CurrentUser, keys::kProgram, "Skin"),
-              bad.string());
-}
-
-}  // namespace
-}  // namespace quorvel::ui
-
-#include "ui/MainHooks.h"
-
-namespace quorvel::ui {
-namespace {
 
 TEST_F(MainWindowTest, ProgramWiringStartsAndStopsHousekeepingAndHostsThePages) {
-    Launcher quiet;
-    quiet.openUrl = [](const QUrl&) { return true; };
-    quiet.startDetached = [](const QString&, const QStringList&, const QStringList&) {
-        return true;
-    };
-    for (int stopEarly : {1, 0}) {
-        Tfrmmain w(session(), MakeMainHooks(session(), quiet));
+    for (const bool stopEarly : {true, false}) {
+        Tfrmmain w(session(), MakeMainHooks(session(), log.launcher()));
         QSignalSpy closed(&w, &Tfrmmain::closed);
         w.FormShow(true);
         w.btnStatusClick();
@@ -250,42 +204,26 @@ TEST_F(MainWindowTest, ProgramWiringStartsAndStopsHousekeepingAndHostsThePages) 
     }
 }
 
-}  // namespace
-}  // namespace quorvel::ui
-
-namespace quorvel::ui {
-namespace {
-
 TEST_F(MainWindowTest, UpdateCheckRunsOnceAfterStartUnlessSwitchedOff) {
-    for (int setting : {-1, 0}) {
-        if (setting >= 0)
-            session().settings().writeInteger(RootKey::CurrentUser, keys::kSettings, "Checkupdates",
-                                              setting);
+    for (const bool switchedOff : {false, true}) {
+        if (switchedOff)
+            settings().writeInteger(RootKey::CurrentUser, keys::kSettings, "Checkupdates", 0);
         Tfrmmain::Hooks h = hooks();
         int checks = 0;
         h.startUpdateCheck = [&] { ++checks; };
         Tfrmmain w(session(), std::move(h));
         w.FormShow(true);
         EXPECT_EQ(checks, 0) << "not before its timer";
-        if (setting < 0) {
-            EXPECT_TRUE(testing::SpinUntil([&] { return checks == 1; }));
-            EXPECT_EQ(session().settings().readInteger(RootKey::CurrentUser, keys::kSettings,
-                                                       "Checkupdates"),
-                      1);
-        } else {
+        if (switchedOff) {
             QTest::qWait(1300);
             EXPECT_EQ(checks, 0);
+        } else {
+            EXPECT_TRUE(testing::SpinUntil([&] { return checks == 1; }));
+            EXPECT_EQ(settings().readInteger(RootKey::CurrentUser, keys::kSettings, "Checkupdates"),
+                      1);
         }
         w.close();
     }
-}
-
-TEST_F(MainWindowTest, PortableLabelOnlyInPortableMode) {
-    session().globals().IsPortable = true;
-    auto w = window();
-    w->FormShow(false);
-    EXPECT_TRUE(w->portableLabel()->isVisible());
-    EXPECT_EQ(w->portableLabel()->text(), QStringLiteral("Portable Version"));
 }
 
 }  // namespace
