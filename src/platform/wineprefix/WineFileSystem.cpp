@@ -174,10 +174,41 @@ Status copyHostFile(const std::string& from, const std::string& to, std::string_
 WineFileSystem::WineFileSystem(std::filesystem::path prefix) : prefix_(std::move(prefix)) {}
 
 bool WineFileSystem::insidePrefix(const std::string& host, bool followLast) const {
+    if (followLast) return resolvesInsidePrefix(host, true);
+    const std::string folder = parentOf(host);
+    struct stat before {};
+    const bool known = ::stat(folder.c_str(), &before) == 0;
+    if (known) {
+        std::lock_guard lock(insideMutex_);
+        const auto it = insideFolders_.find(folder);
+        if (it != insideFolders_.end() && it->second == std::pair(before.st_dev, before.st_ino))
+            return true;
+    }
+    if (!resolvesInsidePrefix(host, false)) return false;
+    // Remembered only when the folder did not change while it was resolved.
+    struct stat after {};
+    if (known && ::stat(folder.c_str(), &after) == 0 && after.st_dev == before.st_dev &&
+        after.st_ino == before.st_ino) {
+        std::lock_guard lock(insideMutex_);
+        if (insideFolders_.size() > 4096) insideFolders_.clear();
+        insideFolders_[folder] = {before.st_dev, before.st_ino};
+    }
+    return true;
+}
+
+bool WineFileSystem::resolvesInsidePrefix(const std::string& host, bool followLast) const {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path real = fs::canonical(prefix_, ec);
-    if (ec) return false;
+    fs::path real;
+    {
+        std::lock_guard lock(insideMutex_);
+        if (!realPrefix_) {
+            auto resolved = fs::canonical(prefix_, ec);
+            if (ec) return false;
+            realPrefix_ = std::move(resolved);
+        }
+        real = *realPrefix_;
+    }
     fs::path at = followLast ? fs::path(host) : fs::path(parentOf(host));
     // A link at the place itself is followed to where it leads, also when that does not exist
     // yet (creating a file through a dangling link creates its target).
@@ -266,12 +297,13 @@ void WineFileSystem::forgetNames() const {
 }
 
 std::optional<WineFileSystem::Located> WineFileSystem::locate(const WinePath& path) const {
-    const auto root = driveRoot(path.drive);
-    if (!root) return std::nullopt;
-    std::string host = root->string();
+    const char letter = text::asciiLower(path.drive);
+    if (letter < 'a' || letter > 'z') return std::nullopt;
+    std::string host = (prefix_ / "dosdevices" / std::string{letter, ':'}).string();
     // Most paths are written as they are stored (a walk hands back on-disk names): one lstat of
-    // the whole path finds them, with the kernel checking that every folder on the way is one.
-    // Anything else takes the component walk, which also finds names in another case.
+    // the whole path finds them, with the kernel checking that the drive and every folder on
+    // the way exist. Anything else takes the component walk, which also finds names in
+    // another case.
     if (!path.components.empty()) {
         std::string whole = host;
         for (const auto& component : path.components) {
@@ -279,14 +311,15 @@ std::optional<WineFileSystem::Located> WineFileSystem::locate(const WinePath& pa
             whole += component;
         }
         struct stat st {};
-        if (::lstat(whole.c_str(), &st) == 0) return Located{std::move(whole), true};
+        if (::lstat(whole.c_str(), &st) == 0) return Located{std::move(whole), true, st};
     }
+    if (!driveRoot(letter)) return std::nullopt;
     for (std::size_t i = 0; i < path.components.size(); ++i) {
         const bool last = i + 1 == path.components.size();
         const auto& component = path.components[i];
         auto entry = findEntry(host, component);
         if (!entry) {
-            if (last) return Located{host + '/' + component, false};
+            if (last) return Located{host + '/' + component, false, std::nullopt};
             return std::nullopt;
         }
         host += '/';
@@ -296,7 +329,7 @@ std::optional<WineFileSystem::Located> WineFileSystem::locate(const WinePath& pa
             if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
         }
     }
-    return Located{host, true};
+    return Located{host, true, std::nullopt};
 }
 
 std::optional<WineFileSystem::Located> WineFileSystem::locate(std::string_view path) const {
@@ -478,7 +511,10 @@ Status WineFileSystem::deleteFile(std::string_view path) {
     if (!located) return pathNotFound(what, path);
     if (!located->exists) return notFound(what, path);
     struct stat st {};
-    if (::lstat(located->host.c_str(), &st) != 0) return errnoFailure(errno, what, path);
+    if (located->status)
+        st = *located->status;
+    else if (::lstat(located->host.c_str(), &st) != 0)
+        return errnoFailure(errno, what, path);
     if (S_ISDIR(st.st_mode)) return failure(ErrorCode::AccessDenied, what, path, "it is a folder");
     if (!insidePrefix(located->host, false)) return leadsOut(what, path);
     if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
@@ -600,7 +636,10 @@ bool WineFileSystem::isInUse(std::string_view path) const {
     const auto located = locate(path);
     if (!located || !located->exists) return false;
     struct stat st {};
-    if (::stat(located->host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (located->status && S_ISREG(located->status->st_mode))
+        st = *located->status;
+    else if (::stat(located->host.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     if ((st.st_mode & S_IWUSR) == 0) return true;  // read-only: cannot be opened for writing
     Fd fd(::open(located->host.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.valid()) return true;

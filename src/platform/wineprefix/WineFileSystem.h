@@ -1,11 +1,15 @@
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -63,6 +67,7 @@ private:
     struct Located {
         std::string host;  // host path; the last component may be missing
         bool exists = false;
+        std::optional<struct stat> status;  // lstat of host, when the lookup made one
     };
     // Resolves a parsed path; the last component need not exist. nullopt when the drive or a
     // folder on the way is missing.
@@ -75,6 +80,7 @@ private:
     // Whether a host path lies in the prefix's folder once links are resolved: its folder, and
     // with followLast the place itself (a link there is what a write would go through).
     bool insidePrefix(const std::string& host, bool followLast) const;
+    bool resolvesInsidePrefix(const std::string& host, bool followLast) const;
     static Status leadsOut(std::string_view what, std::string_view path);
 
     std::filesystem::path prefix_;
@@ -82,6 +88,12 @@ private:
     // on-disk name. Checked with lstat before use; emptied by every rename or delete.
     mutable std::mutex cacheMutex_;
     mutable std::map<std::pair<std::string, std::string>, std::string> nameCache_;
+    // The prefix's real path, resolved once, and the folders found inside it: host path -> the
+    // folder's device and inode then. A folder that still has them is that same folder,
+    // wherever links on its path lead now, so a walk's deletions need one stat each.
+    mutable std::mutex insideMutex_;
+    mutable std::optional<std::filesystem::path> realPrefix_;
+    mutable std::unordered_map<std::string, std::pair<dev_t, ino_t>> insideFolders_;
 };
 
 }  // namespace quorvel::platform::wineprefix
