@@ -178,8 +178,11 @@ TEST(PeVersion, ToleratesValueLengthsInBytesAndOddResourceLayouts) {
     EXPECT_EQ(info->string("000004b0", "FileVersion"), "9.8");
 }
 
-TEST(PeVersionDamage, BadSizesAndOffsetsGiveNothingAndEnd) {
+TEST(PeVersionDamage, TruncationsAndBadSizesGiveNothingAndEnd) {
     const Bytes good = peImage(sampleVersionResource(), true);
+    // Every cut removes part of the resource the section promises: nothing is returned.
+    for (std::size_t n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(qpe::readVersionInfo(std::string_view(good).substr(0, n))) << n;
     constexpr std::size_t kRsrc = 0x200, kVersion = kRsrc + 0x58;
     const struct {
         const char* what;

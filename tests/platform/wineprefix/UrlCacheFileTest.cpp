@@ -202,7 +202,7 @@ TEST(UrlCacheDamage, FilesWineWouldWipeOrThatPointOutsideAreErrors) {
     EXPECT_TRUE(urlcache::parse(windows)) << "the Windows signature is accepted";
 }
 
-TEST(UrlCacheDamage, EveryTruncationIsAnError) {
+TEST(UrlCacheDamage, EveryTruncationAndEveryDamagedEntryByteIsHandled) {
     const std::string good = urlcache::build({"QVCACHE1"}, sample());
     for (std::size_t n = 0; n < good.size(); n += 61)
         EXPECT_FALSE(urlcache::parse(good.substr(0, n))) << n;
@@ -211,5 +211,15 @@ TEST(UrlCacheDamage, EveryTruncationIsAnError) {
         std::string cut = good.substr(0, layout::fileSizeFor(blocks));
         layout::put32(cut, layout::kFileSize, static_cast<std::uint32_t>(cut.size()));
         EXPECT_FALSE(urlcache::parse(cut)) << blocks;
+    }
+    // Every byte of the entries overwritten: bad dates, cut names, foreign records are read or
+    // refused, and never make up entries.
+    const std::uint32_t start = layout::u32(good, layout::kHashTableOffset) +
+                                layout::kHashTableBlocks * urlcache::kBlockSize;
+    for (std::uint32_t at = start; at < start + 8 * urlcache::kBlockSize; ++at) {
+        std::string b = good;
+        b[at] = static_cast<char>(0xFF);
+        const auto index = urlcache::parse(b);
+        EXPECT_LE(index ? index->entries.size() : 0, 4u) << at;
     }
 }
