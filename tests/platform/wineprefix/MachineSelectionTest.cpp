@@ -1,5 +1,3 @@
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +7,7 @@
 
 #include "platform/wineprefix/MachineSelection.h"
 #include "support/MachineBuilder.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -102,14 +101,8 @@ TEST(MachineSelection, MissingDemoAndRelativeDataHomeAreHandled) {
 }
 
 TEST(MachineSelection, ReadsTheProcessEnvironment) {
-    const char* saved = getenv("WINEPREFIX");
-    const std::string old = saved ? saved : "";
-    setenv("WINEPREFIX", "/somewhere/prefix", 1);
+    quorvel::testing::ScopedEnv prefix("WINEPREFIX", "/somewhere/prefix");
     const auto in = MachineSelectionInputs::fromProcess(std::nullopt, "/demo");
     EXPECT_EQ(selectMachine(in)->prefix, "/somewhere/prefix");
     EXPECT_EQ(MachineSelectionInputs::fromProcess(fs::path("/cli"), "/demo").machineOption, "/cli");
-    if (saved)
-        setenv("WINEPREFIX", old.c_str(), 1);
-    else
-        unsetenv("WINEPREFIX");
 }

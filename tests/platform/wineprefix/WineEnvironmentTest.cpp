@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
 #include <vector>
 
 #include "platform/wineprefix/WineEnvironment.h"
@@ -23,25 +22,28 @@ TEST(WineEnvironment, DerivesTheProcessEnvironmentFromTheHives) {
     MachineBuilder b;
     auto m = b.build();
     auto& env = m->environment();
-    EXPECT_EQ(var(env, "APPDATA"), "C:\\users\\tester\\AppData\\Roaming");
-    EXPECT_EQ(var(env, "LOCALAPPDATA"), "C:\\users\\tester\\AppData\\Local");
-    EXPECT_EQ(var(env, "ProgramFiles"), "C:\\Program Files");
-    EXPECT_EQ(var(env, "ProgramFiles(x86)"), "C:\\Program Files (x86)");
-    EXPECT_EQ(var(env, "CommonProgramFiles"), "C:\\Program Files\\Common Files");
-    EXPECT_EQ(var(env, "windir"), "C:\\windows");
-    EXPECT_EQ(var(env, "SystemRoot"), "C:\\windows");
-    EXPECT_EQ(var(env, "SystemDrive"), "C:");
-    // The user's key overrides the machine's %SystemRoot%\temp.
-    EXPECT_EQ(var(env, "TEMP"), "C:\\users\\tester\\Temp");
-    EXPECT_EQ(var(env, "TMP"), "C:\\users\\tester\\Temp");
-    EXPECT_EQ(var(env, "ALLUSERSPROFILE"), "C:\\ProgramData");
-    EXPECT_EQ(var(env, "USERPROFILE"), "C:\\users\\tester");
-    EXPECT_EQ(var(env, "HOMEDRIVE"), "C:");
-    EXPECT_EQ(var(env, "USERNAME"), "tester");
-    EXPECT_EQ(var(env, "ComSpec"), "C:\\windows\\system32\\cmd.exe");
-    // Expanded, and found under any spelling of its name.
-    EXPECT_EQ(var(env, "path"), "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem");
-    EXPECT_EQ(var(env, "NOT_THERE"), "<unset>");
+    const std::pair<const char*, const char*> rows[] = {
+        {"APPDATA", "C:\\users\\tester\\AppData\\Roaming"},
+        {"LOCALAPPDATA", "C:\\users\\tester\\AppData\\Local"},
+        {"ProgramFiles", "C:\\Program Files"},
+        {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+        {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+        {"windir", "C:\\windows"},
+        {"SystemRoot", "C:\\windows"},
+        {"SystemDrive", "C:"},
+        // The user's key overrides the machine's %SystemRoot%\temp.
+        {"TEMP", "C:\\users\\tester\\Temp"},
+        {"TMP", "C:\\users\\tester\\Temp"},
+        {"ALLUSERSPROFILE", "C:\\ProgramData"},
+        {"USERPROFILE", "C:\\users\\tester"},
+        {"HOMEDRIVE", "C:"},
+        {"USERNAME", "tester"},
+        {"ComSpec", "C:\\windows\\system32\\cmd.exe"},
+        // Expanded, and found under any spelling of its name.
+        {"path", "C:\\windows\\system32;C:\\windows;C:\\windows\\system32\\wbem"},
+        {"NOT_THERE", "<unset>"}};
+    for (const auto& [name, value] : rows)
+        EXPECT_EQ(var(env, name), value) << name;
     EXPECT_EQ(env.userName(), "tester");
     EXPECT_EQ(env.windowsDirectory(), "C:\\windows");
     EXPECT_EQ(env.systemDirectory(), "C:\\windows\\system32");
@@ -81,42 +83,25 @@ TEST(WineEnvironment, FallsBackToTheProfileListWithoutVolatileEnvironment) {
 TEST(WineEnvironment, VersionFromWineSettingThenCurrentVersion) {
     const std::string nt = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
     const struct {
-        const char* what;
-        std::vector<std::tuple<std::string, std::string, RegValue>> values;
+        const char* wineVersion;  // HKCU\Software\Wine "Version", or none
+        bool win10;               // the numbers Windows 10 writes, and a bad machine setting
         unsigned major, minor, build, platformId;
         const char* servicePack;
-    } rows[] = {
-        {"default", {}, 6, 1, 7601, 2, "Service Pack 1"},
-        {"winxp",
-         {{"HKCU\\Software\\Wine", "Version", RegValue::string("winxp")}},
-         5,
-         1,
-         2600,
-         2,
-         "Service Pack 3"},
-        {"win10",
-         {{nt, "CurrentMajorVersionNumber", RegValue::dword(10)},
-          {nt, "CurrentVersion", RegValue::string("6.3")},
-          {nt, "CurrentBuildNumber", RegValue::string("19045")},
-          {"HKLM\\Software\\Wine", "Version", RegValue::string("not-a-version")}},
-         10,
-         0,
-         19045,
-         2,
-         nullptr},
-        {"win98",
-         {{"HKCU\\Software\\Wine", "Version", RegValue::string("win98")}},
-         4,
-         10,
-         2222,
-         1,
-         nullptr},
-    };
+    } rows[] = {{nullptr, false, 6, 1, 7601, 2, "Service Pack 1"},
+                {"winxp", false, 5, 1, 2600, 2, "Service Pack 3"},
+                {nullptr, true, 10, 0, 19045, 2, nullptr},
+                {"win98", false, 4, 10, 2222, 1, nullptr}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(row.major);
         MachineBuilder b;
-        for (const auto& [key, name, value] : row.values)
-            b.value(key, name, value);
+        if (row.wineVersion)
+            b.value("HKCU\\Software\\Wine", "Version", RegValue::string(row.wineVersion));
+        if (row.win10) {
+            b.value(nt, "CurrentMajorVersionNumber", RegValue::dword(10));
+            b.value(nt, "CurrentVersion", RegValue::string("6.3"));
+            b.value(nt, "CurrentBuildNumber", RegValue::string("19045"));
+            b.value("HKLM\\Software\\Wine", "Version", RegValue::string("not-a-version"));
+        }
         const auto v = b.build()->environment().version();
         EXPECT_EQ(v.platformId, row.platformId);
         EXPECT_EQ(v.major, row.major);

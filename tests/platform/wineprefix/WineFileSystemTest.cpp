@@ -12,12 +12,14 @@
 #include "platform/wineprefix/WineFileSystem.h"
 #include "platform/wineprefix/WinePathShortName.h"
 #include "support/MachineBuilder.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using namespace quorvel::platform;
 using quorvel::platform::wineprefix::WineFileSystem;
 using quorvel::testing::MachineBuilder;
+using quorvel::testing::ReadWholeFile;
 using quorvel::testing::TempDir;
 
 namespace {
@@ -33,11 +35,6 @@ std::string rawXattr(const fs::path& p) {
     char buf[256];
     const ssize_t n = ::getxattr(p.c_str(), "user.DOSATTRIB", buf, sizeof buf);
     return n < 0 ? std::string("<none>") : std::string(buf, static_cast<std::size_t>(n));
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class WineFileSystemTest : public ::testing::Test {
@@ -59,7 +56,7 @@ TEST_F(WineFileSystemTest, ResolvesEveryComponentIgnoringCase) {
     // Writing an existing name in another case replaces that file instead of adding a twin.
     ASSERT_TRUE(files.writeFile("C:\\DATA\\SUB\\mixedcase.txt", "bye"));
     EXPECT_EQ(names(files.find("C:\\Data\\Sub\\*")), std::vector<std::string>{"MixedCase.TXT"});
-    EXPECT_EQ(slurp(b.prefix() / "drive_c/Data/Sub/MixedCase.TXT"), "bye");
+    EXPECT_EQ(ReadWholeFile(b.prefix() / "drive_c/Data/Sub/MixedCase.TXT"), "bye");
 
     // A new file keeps the spelling it was given; its folder is found case-insensitively.
     ASSERT_TRUE(files.writeFile("C:\\data\\sub\\New.Txt", "x"));
@@ -150,7 +147,7 @@ TEST_F(WineFileSystemTest, ReadOnlyIsTheOwnerWriteBitAndIsHonouredEvenForRoot) {
     EXPECT_EQ(files.writeFile("C:\\ro.txt", "lost", WriteMode::Durable).code(),
               ErrorCode::AccessDenied);
     EXPECT_TRUE(files.isInUse("C:\\ro.txt"));  // cannot be opened for writing
-    EXPECT_EQ(slurp(host), "keep");
+    EXPECT_EQ(ReadWholeFile(host), "keep");
     ASSERT_TRUE(files.setAttributes("C:\\ro.txt", fileattr::Normal));
     EXPECT_TRUE(files.deleteFile("C:\\ro.txt"));
 }
@@ -179,8 +176,8 @@ TEST_F(WineFileSystemTest, SymlinksAreReparsePointsAndDeletesNeverFollowThem) {
     EXPECT_EQ(files.deleteFile("C:\\linkdir").code(), ErrorCode::Success);  // removes the link
     EXPECT_TRUE(files.deleteFile("C:\\linkfile"));
     EXPECT_TRUE(files.removeDirectory("C:\\dangling"));
-    EXPECT_EQ(slurp(outside.path() / "folder" / "precious.txt"), "keep me");
-    EXPECT_EQ(slurp(outside.path() / "file.txt"), "keep me too");
+    EXPECT_EQ(ReadWholeFile(outside.path() / "folder" / "precious.txt"), "keep me");
+    EXPECT_EQ(ReadWholeFile(outside.path() / "file.txt"), "keep me too");
     EXPECT_FALSE(fs::exists(fs::symlink_status(b.prefix() / "drive_c/linkdir")));
 
     b.symlink("C:\\again", outside.path() / "folder");
@@ -234,7 +231,7 @@ TEST_F(WineFileSystemTest, DurableWritesReplaceAtomicallyAndKeepWhatTheFileHad) 
     const auto host = b.hostPath("C:\\cfg.ini");
     fs::permissions(host, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(files.writeFile("C:\\CFG.INI", "new contents", WriteMode::Durable));
-    EXPECT_EQ(slurp(host), "new contents");
+    EXPECT_EQ(ReadWholeFile(host), "new contents");
     EXPECT_EQ(fs::status(host).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(files.attributes("C:\\cfg.ini"), fileattr::Archive | fileattr::Hidden);
@@ -244,7 +241,7 @@ TEST_F(WineFileSystemTest, DurableWritesReplaceAtomicallyAndKeepWhatTheFileHad) 
     b.file("C:\\real.ini", "a");
     b.symlink("C:\\linked.ini", b.hostPath("C:\\real.ini"));
     ASSERT_TRUE(files.writeFile("C:\\linked.ini", "b", WriteMode::Durable));
-    EXPECT_EQ(slurp(b.hostPath("C:\\real.ini")), "b");
+    EXPECT_EQ(ReadWholeFile(b.hostPath("C:\\real.ini")), "b");
     EXPECT_TRUE(fs::is_symlink(b.hostPath("C:\\linked.ini")));
 }
 
@@ -281,8 +278,8 @@ TEST_F(WineFileSystemTest, NothingIsChangedOutsideThePrefix) {
     EXPECT_FALSE(files.deleteFile(zPath + "\\precious.txt"));
     EXPECT_FALSE(files.createDirectory("C:\\users\\Desktop\\sub"));
     EXPECT_FALSE(files.moveFile(zPath + "\\precious.txt", "C:\\taken.txt", false));
-    EXPECT_EQ(slurp(precious), "keep");
-    EXPECT_EQ(slurp(outside.path() / "home" / "doc.txt"), "keep");
+    EXPECT_EQ(ReadWholeFile(precious), "keep");
+    EXPECT_EQ(ReadWholeFile(outside.path() / "home" / "doc.txt"), "keep");
     EXPECT_FALSE(fs::exists(outside.path() / "new.txt"));
     EXPECT_FALSE(fs::exists(outside.path() / "home" / "new.txt"));
     EXPECT_FALSE(fs::exists(outside.path() / "home" / "sub"));
@@ -290,7 +287,7 @@ TEST_F(WineFileSystemTest, NothingIsChangedOutsideThePrefix) {
     // The links themselves lie in the prefix: removing one leaves its target alone.
     EXPECT_TRUE(files.staysInside("C:\\src.txt"));
     EXPECT_TRUE(files.deleteFile("C:\\out.ini"));
-    EXPECT_EQ(slurp(precious), "keep");
+    EXPECT_EQ(ReadWholeFile(precious), "keep");
 }
 
 TEST_F(WineFileSystemTest, MoveAndCopyFollowMoveFileExAndCopyFileRules) {

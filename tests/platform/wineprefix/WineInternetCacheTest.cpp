@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/wineprefix/UrlCacheFile.h"
@@ -60,28 +61,28 @@ protected:
 }  // namespace
 
 TEST_F(WineInternetCacheTest, ListsEachContainerWithLocalFilesAndSizes) {
-    auto content = cache().entries(CacheContainer::Content);
-    ASSERT_TRUE(content) << content.status().message();
-    ASSERT_EQ(content->size(), 3u);
-    for (const CacheEntry& e : *content) {
-        if (e.sourceUrl == "http://example.com/a.png") {
-            EXPECT_EQ(e.size, 4096u);
-            EXPECT_EQ(e.localFile, kContent + "\\QVCACHE1\\a[1].png");
-        }
-        if (e.sourceUrl == "http://example.com/noFile") {
-            EXPECT_EQ(e.localFile, "");
-        }
-    }
-    auto cookies = cache().entries(CacheContainer::Cookies);
-    ASSERT_TRUE(cookies);
-    ASSERT_EQ(cookies->size(), 1u);
-    EXPECT_EQ((*cookies)[0].localFile,
-              MachineBuilder::urlCacheFolder(CacheContainer::Cookies) + "\\tester@example[1].txt");
-    EXPECT_EQ((*cookies)[0].entryType, quorvel::platform::cacheentry::Cookie);
-    // No index yet: an empty container.
-    auto history = cache().entries(CacheContainer::History);
-    ASSERT_TRUE(history);
-    EXPECT_TRUE(history->empty());
+    const auto listed = [&](CacheContainer c) {
+        std::vector<std::tuple<std::string, std::string, std::uint64_t, std::uint32_t>> out;
+        const auto entries = cache().entries(c);
+        for (const CacheEntry& e : entries.value())
+            out.emplace_back(e.sourceUrl, e.localFile, e.size, e.entryType);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const auto normal = quorvel::platform::cacheentry::Normal;
+    const auto cookie = quorvel::platform::cacheentry::Cookie;
+    EXPECT_EQ(listed(CacheContainer::Content),
+              (decltype(listed(CacheContainer::Content)){
+                  {"http://example.com/", kContent + "\\QVCACHE1\\index[1].htm", 1200, normal},
+                  {"http://example.com/a.png", kContent + "\\QVCACHE1\\a[1].png", 4096, normal},
+                  {"http://example.com/noFile", "", 0, normal}}));
+    EXPECT_EQ(
+        listed(CacheContainer::Cookies),
+        (decltype(listed(CacheContainer::Cookies)){
+            {"Cookie:tester@example.com/",
+             MachineBuilder::urlCacheFolder(CacheContainer::Cookies) + "\\tester@example[1].txt",
+             80, cookie}}));
+    EXPECT_TRUE(listed(CacheContainer::History).empty());  // no index yet: an empty container
 }
 
 TEST_F(WineInternetCacheTest, DeletionRemovesTheEntryAndItsFileOnly) {

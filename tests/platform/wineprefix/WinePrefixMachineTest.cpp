@@ -18,25 +18,20 @@ using quorvel::testing::TempDir;
 
 TEST(WinePrefixMachine, RefusesFoldersThatAreNoPrefix) {
     TempDir t;
-    const auto plain = WinePrefixMachine::open(t.path());
-    ASSERT_FALSE(plain);
-    EXPECT_NE(plain.status().message().find(t.path().string()), std::string::npos);
-    EXPECT_NE(plain.status().message().find("not a Wine prefix"), std::string::npos);
-
-    const auto missing = WinePrefixMachine::open(t.path() / "nowhere");
-    ASSERT_FALSE(missing);
-    EXPECT_NE(missing.status().message().find("does not exist"), std::string::npos);
-
+    const auto refused = [](const fs::path& folder, const std::string& why) {
+        const auto opened = WinePrefixMachine::open(folder);
+        ASSERT_FALSE(opened) << folder;
+        EXPECT_NE(opened.status().message().find(folder.string()), std::string::npos);
+        EXPECT_NE(opened.status().message().find(why), std::string::npos)
+            << opened.status().message();
+    };
+    refused(t.path(), "not a Wine prefix");
+    refused(t.path() / "nowhere", "does not exist");
     std::ofstream(t.path() / "file.txt") << "x";
-    const auto file = WinePrefixMachine::open(t.path() / "file.txt");
-    ASSERT_FALSE(file);
-    EXPECT_NE(file.status().message().find("is not a folder"), std::string::npos);
-
+    refused(t.path() / "file.txt", "is not a folder");
     // A drive_c without system.reg is some other tree: refused, and nothing is written to it.
     fs::create_directories(t.path() / "drive_c");
-    const auto bare = WinePrefixMachine::open(t.path());
-    ASSERT_FALSE(bare);
-    EXPECT_NE(bare.status().message().find("no system.reg"), std::string::npos);
+    refused(t.path(), "no system.reg");
     EXPECT_FALSE(WinePrefixMachine::lockPrefix(t.path()));
     EXPECT_EQ(std::distance(fs::directory_iterator(t.path()), fs::directory_iterator()), 2);
 
@@ -52,7 +47,6 @@ TEST(WinePrefixMachine, BundlesRegistryFilesAndEnvironmentOfOnePrefix) {
     b.file("C:\\users\\tester\\Documents\\a.txt", "text");
     auto m = b.build();
     EXPECT_EQ(m->displayName(), b.prefix().string());
-    EXPECT_EQ(m->prefix(), b.prefix());
     auto key = m->registry().openKey(RootKey::CurrentUser, "Software\\Quorvel");
     ASSERT_TRUE(key);
     EXPECT_EQ((*key)->value("Answer")->asDword(), 42u);

@@ -1,29 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "platform/wineprefix/Hive.h"
 #include "platform/wineprefix/WineRegistry.h"
 #include "platform/wineprefix/WineServer.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 #include "support/WineTools.h"
 
 namespace quorvel::platform::wineprefix {
 namespace {
 
+using testing::ReadWholeFile;
 using testing::TempDir;
 using testing::WineTools;
 
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\QuorvelTest";
-
-std::string readAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // One real prefix per test run, made by wineboot and filled by `wine reg add`.
 class RealPrefix : public ::testing::Test {
@@ -116,7 +109,7 @@ TEST_F(RealPrefix, ReadsExactlyWhatWineExports) {
 
 TEST_F(RealPrefix, HivesWineWroteComeBackByteForByte) {
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const std::string original = readAll(prefix() / name);
+        const std::string original = ReadWholeFile(prefix() / name);
         ASSERT_FALSE(original.empty()) << name;
         Hive hive;
         hive.file = prefix() / name;
