@@ -288,6 +288,18 @@ TEST_F(WineFileSystemTest, NothingIsChangedOutsideThePrefix) {
     EXPECT_TRUE(files.staysInside("C:\\src.txt"));
     EXPECT_TRUE(files.deleteFile("C:\\out.ini"));
     EXPECT_EQ(ReadWholeFile(precious), "keep");
+
+    // A folder that was inside when a deletion there went through, replaced by a link out of
+    // the prefix between two deletions: the second one is refused.
+    b.file("C:\\swap\\a.txt", "a").file("C:\\swap\\doc.txt", "b");
+    std::ofstream(outside.path() / "home" / "a.txt") << "keep";
+    EXPECT_TRUE(files.deleteFile("C:\\swap\\doc.txt"));
+    fs::rename(b.hostPath("C:\\swap"), b.prefix() / "swapped");
+    b.symlink("C:\\swap", outside.path() / "home");
+    EXPECT_FALSE(files.deleteFile("C:\\swap\\a.txt"));
+    EXPECT_FALSE(files.deleteFile("C:\\swap\\doc.txt"));
+    EXPECT_EQ(ReadWholeFile(outside.path() / "home" / "a.txt"), "keep");
+    EXPECT_EQ(ReadWholeFile(outside.path() / "home" / "doc.txt"), "keep");
 }
 
 TEST_F(WineFileSystemTest, MoveAndCopyFollowMoveFileExAndCopyFileRules) {
