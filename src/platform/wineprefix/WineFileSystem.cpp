@@ -655,8 +655,8 @@ bool WineFileSystem::isInUse(std::string_view path) const {
         if (::fcntl(fd.get(), F_GETLK, &probe) != 0) probe.l_type = F_UNLCK;
     }
     if (probe.l_type != F_UNLCK) return true;
+    // The probe's own lock ends when fd is closed, its only descriptor.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-    ::flock(fd.get(), LOCK_UN);
     return false;
 }
 
