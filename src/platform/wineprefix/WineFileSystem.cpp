@@ -368,10 +368,12 @@ std::optional<std::string> WineFileSystem::windowsPath(
 }
 
 std::optional<FindData> WineFileSystem::describe(const std::string& host, std::string name,
-                                                 bool isRoot) const {
+                                                 bool isRoot, int folderFd) const {
     struct statx sx {};
     const int flags = isRoot ? 0 : AT_SYMLINK_NOFOLLOW;
-    if (::statx(AT_FDCWD, host.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    const bool relative = folderFd >= 0;
+    if (::statx(relative ? folderFd : AT_FDCWD, relative ? name.c_str() : host.c_str(), flags,
+                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return std::nullopt;
     FindData d;
     d.name = std::move(name);
@@ -421,7 +423,8 @@ std::vector<FindData> WineFileSystem::find(std::string_view pattern) const {
     while (const dirent* e = ::readdir(d.get())) {
         const std::string_view name(e->d_name);
         if (name == "." || name == ".." || !matchesWildcard(name, mask)) continue;
-        if (auto data = describe(folder->host + '/' + std::string(name), std::string(name), false))
+        if (auto data = describe(folder->host + '/' + std::string(name), std::string(name), false,
+                                 ::dirfd(d.get())))
             found.push_back(std::move(*data));
     }
     std::sort(found.begin(), found.end(), [](const FindData& a, const FindData& b) {

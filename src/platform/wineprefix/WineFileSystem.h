@@ -75,7 +75,10 @@ private:
     std::optional<Located> locate(std::string_view path) const;
     // The on-disk name of `name` in host folder `dir` (exact, else case-insensitive).
     std::optional<std::string> findEntry(const std::string& dir, const std::string& name) const;
-    std::optional<FindData> describe(const std::string& host, std::string name, bool isRoot) const;
+    // The entry at host; with a folder descriptor, its status is read relative to that folder
+    // (name is then the entry's name in it), which spares the kernel the walk down host.
+    std::optional<FindData> describe(const std::string& host, std::string name, bool isRoot,
+                                     int folderFd = -1) const;
     void forgetNames() const;
     // Whether a host path lies in the prefix's folder once links are resolved: its folder, and
     // with followLast the place itself (a link there is what a write would go through).
