@@ -176,28 +176,26 @@ TEST_F(Files, FolderIndexAnswersAsTheFileSystemDoes) {
         .symlink("C:\\Program Files\\Vendor\\Out", "/nonexistent-quorvel-target");
     build();
     const FolderIndex index(files());
-    const char* paths[] = {
-        "C:\\Program Files\\Vendor\\App.exe",
-        "C:\\PROGRAM FILES\\vendor\\APP.EXE",
-        "C:\\Program Files\\Vendor\\app.EXE",
-        "C:\\Program Files\\Vendor\\Tools",
-        "C:\\Program Files\\Vendor\\tools",
-        "C:\\Program Files\\Vendor\\Missing.exe",
-        "C:\\Program Files\\Vendor\\Out",
-        "C:\\Program Files\\Gone\\App.exe",
-        "C:\\boot.ini",
-        "C:\\BOOT.INI",
-        "C:\\PROGRA~1\\Vendor\\App.exe",
-        "C:\\Program Files\\Vendor\\..\\Vendor\\App.exe",
-        "C:\\Program Files\\Vendor\\App.exe.",
-        "C:\\Program Files\\Vendor\\App.exe ",
-        "C:\\Program Files\\Vendor\\A*.exe",
-        "C:/Program Files/Vendor/App.exe",
-        "Q:\\App.exe",
-        "App.exe",
-        "C:\\",
-        "C:\\Program Files\\Vendor\\Tools\\",
-    };
+    const char* paths[] = {"C:\\Program Files\\Vendor\\App.exe",
+                           "C:\\PROGRAM FILES\\vendor\\APP.EXE",
+                           "C:\\Program Files\\Vendor\\app.EXE",
+                           "C:\\Program Files\\Vendor\\Tools",
+                           "C:\\Program Files\\Vendor\\tools",
+                           "C:\\Program Files\\Vendor\\Missing.exe",
+                           "C:\\Program Files\\Vendor\\Out",
+                           "C:\\Program Files\\Gone\\App.exe",
+                           "C:\\boot.ini",
+                           "C:\\BOOT.INI",
+                           "C:\\PROGRA~1\\Vendor\\App.exe",
+                           "C:\\Program Files\\Vendor\\..\\Vendor\\App.exe",
+                           "C:\\Program Files\\Vendor\\App.exe.",
+                           "C:\\Program Files\\Vendor\\App.exe ",
+                           "C:\\Program Files\\Vendor\\A*.exe",
+                           "C:/Program Files/Vendor/App.exe",
+                           "Q:\\App.exe",
+                           "App.exe",
+                           "C:\\",
+                           "C:\\Program Files\\Vendor\\Tools\\"};
     for (int round = 0; round < 2; ++round) {  // the second round answers from the listings
         for (const char* path : paths) {
             SCOPED_TRACE(path);
@@ -209,20 +207,13 @@ TEST_F(Files, FolderIndexAnswersAsTheFileSystemDoes) {
 
 TEST_F(Files, ShellWrappersPassShortcutsAndFailuresToTheCaller) {
     builder.file("C:\\links\\broken.lnk", std::string("L\0\0\0garbage", 11));
-    builder.file("C:\\links\\plain.txt", "not a program");
+    builder.file("C:\\links\\plain.txt", "not a program")
+        .shortcut("C:\\links\\app.lnk", "C:\\Program Files\\App\\app.exe", "App");
     auto& shell = build().machine().shell();
-    platform::ShellLink link;
-    link.relativePath = "..\\Program Files\\App\\app.exe";
-    link.linkInfo =
-        platform::LinkInfo{platform::LinkVolume{}, "C:\\Program Files\\App\\app.exe", {}, {}};
-    link.arguments = "/s";
-    link.iconIndex = 2;
-    ASSERT_TRUE(shell.writeLink("C:\\links\\app.lnk", link));
     const auto info = ReadShellLink(shell, "C:\\links\\app.lnk");
     ASSERT_TRUE(info);
     EXPECT_EQ(info->targetPath, "C:\\Program Files\\App\\app.exe");
-    EXPECT_EQ(info->arguments, "/s");
-    EXPECT_EQ(info->iconIndex, 2);
+    EXPECT_EQ(info->description, "App");
     // Damaged and missing shortcuts are errors for the caller, never a crash.
     EXPECT_FALSE(ReadShellLink(shell, "C:\\links\\broken.lnk"));
     EXPECT_FALSE(ReadShellLink(shell, "C:\\links\\missing.lnk"));
@@ -295,20 +286,19 @@ TEST(FileTimes, TextDateTimeAndOrderOfTexts) {
 
     const auto a = FileLastWriteAsText(FileTime::fromUnix(1600000000));
     const auto b = FileLastWriteAsText(FileTime::fromUnix(1600000001));
+    // PM after AM, 12 AM before 1 AM, the year before the month, 80..99 in the 1900s; unreadable
+    // text counts as the earliest time.
     const std::tuple<std::string, std::string, int> rows[] = {
         {a, b, -1},
         {b, a, 1},
         {a, a, 0},
-        // PM after AM, 12 AM before 1 AM, and the year before the month.
         {"01/01/23 01:00:00 PM", "01/01/23 11:00:00 AM", 1},
         {"01/01/23 12:30:00 AM", "01/01/23 01:00:00 AM", -1},
         {"12/31/22 11:59:59 PM", "01/01/23 12:00:00 AM", -1},
-        {"01/01/99 12:00:00 AM", "01/01/05 12:00:00 AM", -1},  // 80..99 are the 1900s
-        // Unreadable text counts as the earliest time.
+        {"01/01/99 12:00:00 AM", "01/01/05 12:00:00 AM", -1},
         {"garbage", "01/01/80 12:00:00 AM", 0},
         {"", "01/01/81 12:00:00 AM", -1},
-        {"13/45/99 99:00:00 XM", "01/01/80 12:00:00 AM", 0},
-    };
+        {"13/45/99 99:00:00 XM", "01/01/80 12:00:00 AM", 0}};
     for (const auto& [x, y, order] : rows)
         EXPECT_EQ(CompareDateTimeTexts(x, y), order) << x << " ~ " << y;
 }

@@ -42,12 +42,11 @@ protected:
 };
 
 TEST_F(Settings, ValueTypesForeignValuesAndDefaults) {
-    const std::string_view key = "\\Software\\Test";
-    builder.value("HKCU\\Software\\Test", "Seven", RegValue::dword(7))
-        .value("HKCU\\Software\\Test", "TextFive", RegValue::string("5"))
-        .value("HKCU\\Software\\Test", "Expand",
-               RegValue::string("%TEMP%\\x", platform::regtype::ExpandSz))
-        .value("HKCU\\Software\\Test", "Short", RegValue::binary({1, 2}));
+    const std::string key = "\\Software\\Test";
+    builder.value("HKCU" + key, "Seven", RegValue::dword(7))
+        .value("HKCU" + key, "TextFive", RegValue::string("5"))
+        .value("HKCU" + key, "Expand", RegValue::string("%TEMP%\\x", platform::regtype::ExpandSz))
+        .value("HKCU" + key, "Short", RegValue::binary({1, 2}));
     auto& s = build();
     // Booleans and integers are DWORDs; a boolean is stored as exactly 0 or 1.
     ASSERT_TRUE(s.writeInteger(HKCU, key, "Number", -7));
@@ -76,11 +75,6 @@ TEST_F(Settings, ValueTypesForeignValuesAndDefaults) {
     EXPECT_EQ(settings->readString("TextFive"), "5");
     EXPECT_EQ(settings->stringWithDefault("NewText", "x"), "x");
     EXPECT_EQ(settings->stringWithDefault("NewText", "y"), "x");
-    // What was written is on disk once the registry is flushed.
-    ASSERT_TRUE(machine->registry().flush());
-    auto reopened = platform::wineprefix::WinePrefixMachine::open(builder.prefix());
-    ASSERT_TRUE(reopened);
-    EXPECT_EQ(SettingsStore((*reopened)->registry()).readInteger(HKCU, key, "Number"), -7);
 }
 
 TEST_F(Settings, DeleteAndMoveTreesTakeWholeSubtreesAndRefuseWhatWouldLoseData) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/environment/BuiltContext.h"
+#include "core/environment/HiddenText.h"
+#include "core/environment/OsName.h"
 #include "core/environment/ProtectedFolders.h"
+#include "core/environment/SystemPaths.h"
 #include "platform/text/CaseInsensitive.h"
 
 namespace quorvel::core {
@@ -137,6 +140,36 @@ TEST(InitGlobals, MissingVariablesLeaveFoldersEmptyNotDriveRoot) {
     // No protected folder may turn into a relative name.
     for (const auto& folder : ProtectedFolders::collect(machine, g))
         EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+}
+
+TEST(SplitSearchPath, EmptyPiecesKeptTrailingSeparatorDropped) {
+    using List = std::vector<std::string>;
+    EXPECT_EQ(SplitSearchPath("C:\\A;;C:\\B;"), (List{"C:\\A", "", "C:\\B"}));
+    EXPECT_EQ(SplitSearchPath(";C:\\A"), (List{"", "C:\\A"}));
+    EXPECT_EQ(SplitSearchPath(";"), (List{""}));
+    EXPECT_TRUE(SplitSearchPath("").empty());
+}
+
+TEST(OsName, RepresentativeVersionsAndTheUnknownFallback) {
+    const std::pair<platform::OsVersion, const char*> rows[] = {
+        {{4, 0, 950, 1, ""}, "95"},  {{4, 0, 1381, 2, ""}, "nt4.0"},
+        {{5, 1, 2600, 2, ""}, "xp"}, {{6, 3, 9600, 2, ""}, "vista"},
+        {{5, 2, 3790, 2, ""}, ""},   {{10, 0, 19045, 2, ""}, ""}};
+    for (const auto& [version, name] : rows)
+        EXPECT_EQ(OsNameFor(version), name) << version.major << "." << version.minor;
+}
+
+TEST(HiddenText, DecodesWhatWasEncodedAndRejectsDamage) {
+    EXPECT_EQ(EncodeHidden("Quorvel Utilities").find("Quorvel"), std::string::npos);
+    EXPECT_EQ(DecodeHidden(EncodeHidden("any text, longer than the key")),
+              "any text, longer than the key");
+    EXPECT_EQ(DecodeHidden(EncodeHidden("ab") + "7"), "ab");  // a trailing odd digit is ignored
+    std::string lower = EncodeHidden("Quorvel");
+    for (auto& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(DecodeHidden(lower), "Quorvel");
+    for (const char* damaged : {"", "4", "zz41"})
+        EXPECT_EQ(DecodeHidden(damaged), "") << damaged;
 }
 
 }  // namespace
