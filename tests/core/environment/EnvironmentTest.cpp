@@ -46,29 +46,23 @@ TEST(InitGlobals, FreshMachineFolders) {
     EXPECT_EQ(HostFolderAsWindowsPath("/opt/quorvel/bin"), "Z:\\opt\\quorvel\\bin\\");
 }
 
-TEST(InitGlobals, FixedDrivesLeaveOutCdDrivesAndShortTempBecomesLong) {
+TEST(InitGlobals, FixedDrivesShortTempAndShellFolderFallbacks) {
     MachineBuilder b;
     quorvel::testing::TempDir d, e;
-    b.drive('D', d.path(), platform::DriveType::CdRom);
-    b.drive('E', e.path(), platform::DriveType::Fixed);
+    b.drive('D', d.path(), platform::DriveType::CdRom)
+        .drive('E', e.path(), platform::DriveType::Fixed);
     b.folder("C:\\users\\tester\\Long Temp Folder");
     b.value("HKCU\\Environment", "TEMP", RegValue::string("C:\\users\\tester\\LONGTE~1"));
-    BuiltContext c(b);
-    EXPECT_EQ(c.globals.FixedDrives.rfind(";C:\\:;E:\\:", 0), 0U) << c.globals.FixedDrives;
-    EXPECT_EQ(c.globals.FixedDrives.find("D:"), std::string::npos) << c.globals.FixedDrives;
-    EXPECT_EQ(c.globals.TempDir, "C:\\users\\tester\\Long Temp Folder\\");
-}
-
-TEST(InitGlobals, ShellFolderFallbacks) {
-    MachineBuilder b;
     // The user's key is gone; the common key lacks "Common Programs" and has an empty
     // "Common Start Menu".
-    b.removeKey(kShellFoldersUser);
-    b.removeKey(kShellFoldersCommon);
+    b.removeKey(kShellFoldersUser).removeKey(kShellFoldersCommon);
     b.value(kShellFoldersCommon, "Common Startup", RegValue::string("C:\\Elsewhere\\Startup"));
     b.value(kShellFoldersCommon, "Common Start Menu", RegValue::string(""));
     BuiltContext c(b);
     const auto& g = c.globals;
+    EXPECT_EQ(g.FixedDrives.rfind(";C:\\:;E:\\:", 0), 0U) << g.FixedDrives;  // no CD drive
+    EXPECT_EQ(g.FixedDrives.find("D:"), std::string::npos) << g.FixedDrives;
+    EXPECT_EQ(g.TempDir, "C:\\users\\tester\\Long Temp Folder\\");
     EXPECT_EQ(g.UserStartup, g.UserProfile + "Start Menu\\Programs\\Startup\\");
     EXPECT_EQ(g.UserStartMenu, g.UserProfile + "Start Menu\\");
     EXPECT_EQ(g.UserPrograms, g.UserProfile + "Start Menu\\Programs\\");

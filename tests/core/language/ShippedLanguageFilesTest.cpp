@@ -1,11 +1,8 @@
-// Checks of the language files that ship with the program (data/languages/*.lng).
-//
-// Message numbers used by the code are found in src/**/*.cpp and *.h by this pattern, which code
-// that shows texts follows: a call of a function whose name ends in `LangText`, `langText`,
-// `message`, `Message`, `text` or `Text` with a 5-digit literal as first argument
-// (`ctx.language.LangText(10619, count)`), or a constant named `kMsg...` or `kMessage...`
-// initialised with a 5-digit literal (`constexpr int kMsgNoProblems = 10617;`). Numbers kept in
-// tables of other shapes are not found; name them with such constants.
+// Checks of the language files that ship with the program (data/languages/*.lng). Message
+// numbers used in src/ are found by this pattern, which code that shows texts follows: a call of
+// a function named ...LangText, ...langText, ...message, ...Message, ...text or ...Text with a
+// 5-digit literal as first argument, or a constant named kMsg... or kMessage... initialised with
+// one. Numbers kept in tables of other shapes are not found; name them with such constants.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

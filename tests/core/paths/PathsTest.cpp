@@ -48,16 +48,15 @@ TEST(ExpandPathVars, VariablesIgnoringCaseShortOnesNotInsideLongerOnes) {
     // An inserted folder that holds an already handled variable is not expanded again.
     g.TempDir = "C:\\%APP%\\t\\";
     EXPECT_EQ(ExpandPathVars(g, "%TEMP%\\x"), "C:\\%APP%\\t\\x");
-}
 
-TEST(ExpandPathVarsUpper, UpperCasesAllButTheLastInsertedFolder) {
-    const auto g = sampleGlobals();
-    const Rows rows = {
+    // The upper-case form upper-cases all but the last inserted folder.
+    g = sampleGlobals();
+    const Rows upper = {
         {"%SystemRoot%\\system32\\x.dll", "C:\\WINDOWS\\SYSTEM32\\X.DLL"},
         {"%tmp%\\abc", "C:\\users\\ann\\Temp\\ABC"},
         {"%appdata%\\x", "%APPDATA%\\X"},  // not in the short list
     };
-    for (const auto& [in, out] : rows)
+    for (const auto& [in, out] : upper)
         EXPECT_EQ(ExpandPathVarsUpper(g, in), out) << in;
 }
 
@@ -133,12 +132,8 @@ protected:
 };
 
 TEST_F(CommandTarget, CommandLineForms) {
-    struct Row {
-        const char* line;
-        bool cutAtComma;
-        bool exists;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, bool, bool> rows[] = {
+        // line, cut at commas, exists
         // Unquoted with a drive: cut at blanks and quotes, ".exe" added, any letter case.
         {"  C:\\Program Files\\App\\app.exe  ", false, true},
         {"C:\\Program Files\\App\\app -a  b", false, true},
@@ -162,19 +157,13 @@ TEST_F(CommandTarget, CommandLineForms) {
         // A CD drive is never looked at: its programs count as present.
         {"D:\\tools\\x.exe", false, true},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.line);
-        EXPECT_EQ(CommandTargetExists(built->context(), r.line, r.cutAtComma), r.exists);
-    }
+    for (const auto& [line, cutAtComma, exists] : rows)
+        EXPECT_EQ(CommandTargetExists(built->context(), line, cutAtComma), exists) << line;
 }
 
 TEST_F(CommandTarget, PathExistsFormsAndSystemFolderViews) {
-    struct Row {
-        const char* path;
-        bool filesOnly;
-        bool exists;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, bool, bool> rows[] = {
+        // path, files only, exists
         {"D:\\", true, true},
         {"\\\\server\\share\\x.exe", true, true},
         {"C:\\nothing.exe", false, false},
@@ -185,10 +174,8 @@ TEST_F(CommandTarget, PathExistsFormsAndSystemFolderViews) {
         {"C:\\windows\\system32\\nowhere.dll", true, false},
         {"C:\\windows\\only32.dll", true, false},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.path);
-        EXPECT_EQ(PathExists(built->context(), r.path, r.filesOnly), r.exists);
-    }
+    for (const auto& [path, filesOnly, exists] : rows)
+        EXPECT_EQ(PathExists(built->context(), path, filesOnly), exists) << path;
 }
 
 TEST(ProtectedPath, CachesAndInstallerSourcesBelowTemp) {
