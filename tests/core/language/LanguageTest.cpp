@@ -51,20 +51,6 @@ TEST(LanguageFile, LinesIdsAndDecoding) {
         EXPECT_EQ(decodeLanguageBytes(raw), text);
 }
 
-TEST(LanguageFile, LoadsFilesAndRefusesUnreadableOnes) {
-    testing::TempDir dir;
-    const auto file = dir.path() / "german.lng";
-    writeFile(file, "[Language]\r\n 10617 = Keine Probleme  \r\n10618=Gr\xFC\xDF\r\n");
-    EXPECT_EQ(loadLanguageFile(file),
-              (std::vector<std::string>{"[Language]", "10617= Keine Probleme",
-                                        "10618=Gr\xC3\xBC\xC3\x9F"}));
-    EXPECT_TRUE(loadLanguageFile(dir.path() / "missing.lng").empty());
-    EXPECT_TRUE(loadLanguageFile(dir.path()).empty());  // a folder, not a file
-    std::ofstream(dir.path() / "big.lng").close();
-    std::filesystem::resize_file(dir.path() / "big.lng", kMaxLanguageFileBytes + 1);
-    EXPECT_TRUE(loadLanguageFile(dir.path() / "big.lng").empty());
-}
-
 TEST(LanguageTable, SubstitutionAmpersandsBlanksAndEnglishFallback) {
     LanguageTable table;
     table.replace({{"10617=Keine Probleme", "10619=", "Description=Deutsch", "13=first",
@@ -110,12 +96,12 @@ TEST(LanguageTable, LoadsFilesByNameWithoutCaseAndFallsBack) {
 
     const auto languages = dir.path() / "languages";
     writeFile(languages / "English.LNG", "1=english\r\n2=two\r\n");
-    writeFile(languages / "german.lng", "[Language]\n1 =  deutsch   \n");
+    writeFile(languages / "german.lng", "[Language]\n1 =  D\xFCsseldorf   \n");  // Windows-1252
     writeFile(languages / "GERMAN.lng.bak", "2=backup\n");
     table.load(dir.path(), "German.lng");
-    EXPECT_EQ(table.LangText(1), "deutsch");
+    EXPECT_EQ(table.LangText(1), "D\xC3\xBCsseldorf");
     EXPECT_EQ(table.LangText(2), "two");
-    EXPECT_EQ(table.lists()->selected.at(1), "1=  deutsch");
+    EXPECT_EQ(table.lists()->selected.at(1), "1=  D\xC3\xBCsseldorf");
     table.load(dir.path(), "french.lng");
     EXPECT_EQ(table.LangText(1), "english");
     EXPECT_TRUE(table.lists()->selected.empty());
@@ -127,6 +113,10 @@ TEST(LanguageTable, LoadsFilesByNameWithoutCaseAndFallsBack) {
         table.load(dir.path(), name);
         EXPECT_EQ(table.LangText(1), "english") << name;
     }
+    // Folders and oversized files are no language files.
+    EXPECT_TRUE(loadLanguageFile(languages).empty());
+    std::filesystem::resize_file(languages / "german.lng", kMaxLanguageFileBytes + 1);
+    EXPECT_TRUE(loadLanguageFile(languages / "german.lng").empty());
     // A reload keeps nothing of the earlier one.
     std::filesystem::remove(languages / "English.LNG");
     table.load(dir.path(), "English.LNG");
