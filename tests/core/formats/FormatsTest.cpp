@@ -27,7 +27,7 @@ std::string readBytes(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(IniFileRead, StringsIntegersAndBooleansAsTheProfileFunctionsReadThem) {
+TEST(IniFileRead, ValuesAsTheProfileFunctionsReadThemAndSectionsInFileOrder) {
     const IniFile ini = IniFile::parse(
         "; comment=not a key\r\n[Portable]\r\nType=1\r\ntype=2\r\nDataPath = D:\\Data \r\n"
         "  a = \"  spaced  \" \r\nb='x'\nc=\"\nd=\"x'\n;e=1\nf=\n"
@@ -58,19 +58,18 @@ TEST(IniFileRead, StringsIntegersAndBooleansAsTheProfileFunctionsReadThem) {
     EXPECT_TRUE(ini.readBool("n", "two", false));
     EXPECT_FALSE(ini.readBool("n", "word", true));
     EXPECT_TRUE(ini.readBool("n", "missing", true));
-}
 
-TEST(IniFileRead, SectionNamesAndValuesInFileOrder) {
-    const IniFile ini = IniFile::parse(
+    // Section names and values in file order.
+    const IniFile ordered = IniFile::parse(
         "top=ignored\n[46000.5]\nType=29001\n29601=46000.51\n\n; note\n[]\nx=1\n"
         "[Folders]\nb=C:\\B\na=\"C:\\A\"\nnovalue\n[46000.4]\nType=11001\n");
-    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"46000.5", "Folders", "46000.4"}));
-    const auto values = ini.sectionValues("folders");
+    EXPECT_EQ(ordered.sectionNames(), (std::vector<std::string>{"46000.5", "Folders", "46000.4"}));
+    const auto values = ordered.sectionValues("folders");
     ASSERT_EQ(values.size(), 2u);
     EXPECT_EQ(values[0], (IniFile::KeyValue{"b", "C:\\B"}));
     EXPECT_EQ(values[1], (IniFile::KeyValue{"a", "C:\\A"}));
-    EXPECT_EQ(ini.keyNames("46000.5"), (std::vector<std::string>{"Type", "29601"}));
-    EXPECT_TRUE(ini.sectionValues("none").empty());
+    EXPECT_EQ(ordered.keyNames("46000.5"), (std::vector<std::string>{"Type", "29601"}));
+    EXPECT_TRUE(ordered.sectionValues("none").empty());
 }
 
 TEST(IniFileWrite, UpdatesInPlaceAppendsAndKeepsEveryOtherLineByteForByte) {
@@ -128,7 +127,7 @@ TEST(IniFileDamaged, JunkNeverFailsAndKeepsWhatItCan) {
     EXPECT_EQ(IniFile::parse(bom).serialize(), bom);
 }
 
-TEST(IniFileFiles, HostFileWriteThroughAndNoOverwriteOfTheUnreadable) {
+TEST(IniFileFiles, WriteThroughOnHostAndMachineFilesAndNoOverwriteOfTheUnreadable) {
     TempDir dir;
     const auto path = dir.path() / "index.ini";
     ProfileFile index(path);
@@ -152,15 +151,14 @@ TEST(IniFileFiles, HostFileWriteThroughAndNoOverwriteOfTheUnreadable) {
     ProfileFile ini(dir.path() / "settings.ini");
     EXPECT_FALSE(ini.writeString("s", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "settings.ini"));
-}
 
-TEST(IniFileFiles, MachineFileReadAndWrittenThroughItsFileSystem) {
+    // A file of a machine is read and written through its file system.
     testing::MachineBuilder builder;
     builder.file("C:\\Backups\\index.ini", "; kept\r\n[46000.5]\r\nType=29001\r\n");
     auto machine = builder.build();
-    ProfileFile index(machine->fileSystem(), "c:\\BACKUPS\\Index.INI");
-    EXPECT_EQ(index.readInteger("46000.5", "Type", 0), 29001);
-    ASSERT_TRUE(index.writeString("46000.5", "29602", "46000.6"));
+    ProfileFile onMachine(machine->fileSystem(), "c:\\BACKUPS\\Index.INI");
+    EXPECT_EQ(onMachine.readInteger("46000.5", "Type", 0), 29001);
+    ASSERT_TRUE(onMachine.writeString("46000.5", "29602", "46000.6"));
     EXPECT_EQ(readBytes(builder.hostPath("C:\\Backups\\index.ini")),
               "; kept\r\n[46000.5]\r\nType=29001\r\n29602=46000.6\r\n");
 
