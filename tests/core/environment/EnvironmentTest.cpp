@@ -87,30 +87,25 @@ public:
         return inner_.lockForWriting(wait);
     }
     std::string displayName() const override { return inner_.displayName(); }
-    std::string userSid() const override { return inner_.environment().userSid(); }
+    std::string userSid() const override { return env().userSid(); }
 
     std::optional<std::string> variable(std::string_view name) const override {
         for (const auto& h : hidden_)
             if (platform::text::iequals(h, name)) return std::nullopt;
-        return inner_.environment().variable(name);
+        return env().variable(name);
     }
-    platform::OsVersion version() const override { return inner_.environment().version(); }
-    std::string windowsDirectory() const override {
-        return inner_.environment().windowsDirectory();
-    }
-    std::string systemDirectory() const override { return inner_.environment().systemDirectory(); }
-    std::vector<std::string> logicalDrives() const override {
-        return inner_.environment().logicalDrives();
-    }
+    platform::OsVersion version() const override { return env().version(); }
+    std::string windowsDirectory() const override { return env().windowsDirectory(); }
+    std::string systemDirectory() const override { return env().systemDirectory(); }
+    std::vector<std::string> logicalDrives() const override { return env().logicalDrives(); }
     platform::DriveType driveType(std::string_view root) const override {
-        return inner_.environment().driveType(root);
+        return env().driveType(root);
     }
-    std::string longPathName(std::string_view path) const override {
-        return inner_.environment().longPathName(path);
-    }
-    std::string userName() const override { return inner_.environment().userName(); }
+    std::string longPathName(std::string_view p) const override { return env().longPathName(p); }
+    std::string userName() const override { return env().userName(); }
 
 private:
+    const platform::Environment& env() const { return inner_.environment(); }
     platform::Machine& inner_;
     std::vector<std::string> hidden_;
 };
