@@ -121,7 +121,7 @@ TEST_F(Files, PlainWalksKeepSystemFilesAndMaskedOnesDescendOnlyIntoMatches) {
     EXPECT_FALSE(DeleteFilesByMask(files(), "C:\\m", "*.tmp", true));
 }
 
-TEST_F(Files, DeleteFolderTreeSafeKeepsRecentInUseSystemAndProtected) {
+TEST_F(Files, DeleteFolderTreeSafeAndTheKeepRulesKeepRecentInUseSystemAndProtected) {
     const std::string t = kTemp;
     oldFile(t + "old.tmp").file(t + "recent.tmp", 1);  // written now
     oldFile(t + "busy.tmp");
@@ -138,32 +138,27 @@ TEST_F(Files, DeleteFolderTreeSafeKeepsRecentInUseSystemAndProtected) {
     // A protected folder given directly is left alone too.
     EXPECT_FALSE(DeleteFolderTreeSafe(c.context(), t + "Cookies\\"));
     EXPECT_TRUE(files().exists(t + "Cookies\\c.txt"));
-    // Once the lock is gone the file goes.
-    lock.release();
-    DeleteFolderTreeSafe(c.context(), t);
-    EXPECT_FALSE(files().exists(t + "busy.tmp"));
-}
-
-TEST_F(Files, KeepRulesTwoDayBoundaryAndTheOtherReasons) {
-    builder.file("C:\\k\\f.tmp", 1).file("C:\\k\\busy.tmp", 1);
-    auto lock = builder.lock("C:\\k\\busy.tmp");
-    build();
+    // The keep rules themselves: the two-day boundary and the other reasons.
     const FileTime now = FileTime::fromUnix(1'700'000'000);
     const FileTime twoDaysAgo{now.ticks - kRecentFileTicks};
-    const auto keep = [&](std::string_view file, std::uint32_t attributes, FileTime lastWrite,
+    const auto keep = [&](const std::string& file, std::uint32_t attributes, FileTime lastWrite,
                           bool ageTest) {
         return ShouldKeepFile(files(), file, attributes, lastWrite, ageTest, now);
     };
-    EXPECT_TRUE(keep("C:\\k\\f.tmp", 0, twoDaysAgo, true));  // exactly two days: recent
-    EXPECT_FALSE(keep("C:\\k\\f.tmp", 0, FileTime{twoDaysAgo.ticks - 1}, true));
-    EXPECT_TRUE(keep("C:\\k\\f.tmp", 0, FileTime{now.ticks + 1'000'000}, true));  // future
-    EXPECT_FALSE(keep("C:\\k\\f.tmp", 0, now, false));                            // no age test
-    EXPECT_TRUE(keep("C:\\k\\f.tmp", platform::fileattr::System, kLongAgo, false));
-    EXPECT_TRUE(keep("C:\\k\\f.tmp", platform::fileattr::ReparsePoint, kLongAgo, false));
-    EXPECT_TRUE(keep("C:\\k\\busy.tmp", 0, kLongAgo, false));
+    const std::string f = t + "recent.tmp";
+    EXPECT_TRUE(keep(f, 0, twoDaysAgo, true));  // exactly two days: recent
+    EXPECT_FALSE(keep(f, 0, FileTime{twoDaysAgo.ticks - 1}, true));
+    EXPECT_TRUE(keep(f, 0, FileTime{now.ticks + 1'000'000}, true));  // future
+    EXPECT_FALSE(keep(f, 0, now, false));                            // no age test
+    EXPECT_TRUE(keep(f, platform::fileattr::System, kLongAgo, false));
+    EXPECT_TRUE(keep(f, platform::fileattr::ReparsePoint, kLongAgo, false));
+    EXPECT_TRUE(keep(t + "busy.tmp", 0, kLongAgo, false));
+    // Once the lock is gone the file goes.
     lock.release();
-    EXPECT_FALSE(IsFileInUse(files(), "C:\\k\\busy.tmp"));
-    EXPECT_FALSE(keep("C:\\k\\busy.tmp", 0, kLongAgo, false));
+    EXPECT_FALSE(IsFileInUse(files(), t + "busy.tmp"));
+    EXPECT_FALSE(keep(t + "busy.tmp", 0, kLongAgo, false));
+    DeleteFolderTreeSafe(c.context(), t);
+    EXPECT_FALSE(files().exists(t + "busy.tmp"));
 }
 
 // The index must answer every question exactly as the file system it lists does, whichever way
