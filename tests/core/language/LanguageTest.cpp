@@ -1,39 +1,64 @@
-#include "core/language/LanguageTable.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <fstream>
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
+#include "core/language/LanguageFile.h"
+#include "core/language/LanguageTable.h"
 #include "support/TempDir.h"
 
 namespace quorvel::core {
 namespace {
 
-std::unique_ptr<LanguageTable> tableOf(std::vector<std::string> selected,
-                                       std::vector<std::string> english) {
-    auto table = std::make_unique<LanguageTable>();
-    table->replace({std::move(selected), std::move(english)});
-    return table;
-}
+using namespace std::string_literals;
 
 void writeFile(const std::filesystem::path& file, std::string_view text) {
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << text;
+    std::ofstream(file, std::ios::binary) << text;
 }
 
-TEST(LanguageTableTest, SubstitutionAmpersandsBlanksAndEnglishFallback) {
-    auto table = tableOf({"10617=Keine Probleme", "10619=", "Description=Deutsch", "13=first",
-                          "13=second", "013=padded", "[Language]", "12"},
-                         {"1=Found %s items in %s2", "2=%s2%s%s2", "3=%s2 then %s", "4=100%",
-                          "5=%s in %s2", "6=Tom & Jerry", "7=Open %s", "8=&&",
-                          "9=  \t\x01 text \x02 end", "10=%s", "11=   ", "10617=No problems",
-                          "10618=1 problem", "10619=%s problems", "12=english", "0=zero"});
+TEST(LanguageFile, LinesIdsAndDecoding) {
+    const std::pair<const char*, const char*> lines[] = {
+        {"10617 =  No problems found", "10617=  No problems found"},
+        {"  10617\t= text  \t", "10617= text"},
+        {" 1 = a = b ", "1= a = b"},  // only the first "=" splits
+        {"  [Language]  ", "[Language]"},
+        {"   ", ""},
+        {"5=Gr\xC3\xBC\xC3\x9F ", "5=Gr\xC3\xBC\xC3\x9F"},  // non-ASCII is no blank
+    };
+    for (const auto& [raw, normalised] : lines)
+        EXPECT_EQ(normaliseLanguageLine(raw), normalised) << raw;
+    const std::pair<const char*, int> ids[] = {
+        {"10617=x", 10617}, {"0=x", 0},    {"010617=x", -1}, {"Description=English", -1},
+        {"[Language]", -1}, {"=text", -1}, {"-5=x", -1},     {"1234567890=too long", -1}};
+    for (const auto& [line, id] : ids)
+        EXPECT_EQ(languageLineId(line), id) << line;
+    EXPECT_EQ(languageLineText("7=a=b"), "a=b");
+    EXPECT_EQ(languageLineText("no equals"), "");
+    EXPECT_EQ(splitLanguageLines("a\r\nb\nc\rd\r\n\r\ne"),
+              (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+
+    const std::pair<std::string, std::string> bytes[] = {
+        {"\xEF\xBB\xBF\x31=\xC3\xA4", "1=\xC3\xA4"},  // UTF-8 stays, its mark goes
+        // Not valid UTF-8: Windows-1252 ("ä", the euro sign and a curly quote).
+        {"1=\xE4 \x80 \x93", "1=\xC3\xA4 \xE2\x82\xAC \xE2\x80\x9C"},
+        {"\xFF\xFE\x31\0=\0\xE4\0"s, "1=\xC3\xA4"},
+        {"\xFE\xFF\0\x31\0=\0\xE4"s, "1=\xC3\xA4"},
+        {"\xFF\xFE\x41\0B"s, "A"},  // an odd trailing byte of damaged UTF-16 is dropped
+    };
+    for (const auto& [raw, text] : bytes)
+        EXPECT_EQ(decodeLanguageBytes(raw), text);
+}
+
+TEST(LanguageTable, SubstitutionAmpersandsBlanksAndEnglishFallback) {
+    LanguageTable table;
+    table.replace({{"10617=Keine Probleme", "10619=", "Description=Deutsch", "13=first",
+                    "13=second", "013=padded", "[Language]", "12"},
+                   {"1=Found %s items in %s2", "2=%s2%s%s2", "3=%s2 then %s", "4=100%",
+                    "5=%s in %s2", "6=Tom & Jerry", "7=Open %s", "8=&&", "9=  \t\x01 text \x02 end",
+                    "10=%s", "11=   ", "10617=No problems", "10618=1 problem", "10619=%s problems",
+                    "12=english", "0=zero"}});
     struct Row {
         int id;
         const char *first, *second, *expected;
@@ -60,10 +85,10 @@ TEST(LanguageTableTest, SubstitutionAmpersandsBlanksAndEnglishFallback) {
         {0, "", "", "zero"},
     };
     for (const auto& r : rows)
-        EXPECT_EQ(table->LangText(r.id, r.first, r.second), r.expected) << r.id;
+        EXPECT_EQ(table.LangText(r.id, r.first, r.second), r.expected) << r.id;
 }
 
-TEST(LanguageTableTest, LoadsFilesByNameWithoutCaseAndFallsBack) {
+TEST(LanguageTable, LoadsFilesByNameWithoutCaseAndFallsBack) {
     testing::TempDir dir;
     LanguageTable table;
     table.load(dir.path(), "german.lng");  // no languages folder at all
@@ -71,12 +96,12 @@ TEST(LanguageTableTest, LoadsFilesByNameWithoutCaseAndFallsBack) {
 
     const auto languages = dir.path() / "languages";
     writeFile(languages / "English.LNG", "1=english\r\n2=two\r\n");
-    writeFile(languages / "german.lng", "[Language]\n1 =  deutsch   \n");
+    writeFile(languages / "german.lng", "[Language]\n1 =  D\xFCsseldorf   \n");  // Windows-1252
     writeFile(languages / "GERMAN.lng.bak", "2=backup\n");
     table.load(dir.path(), "German.lng");
-    EXPECT_EQ(table.LangText(1), "deutsch");
+    EXPECT_EQ(table.LangText(1), "D\xC3\xBCsseldorf");
     EXPECT_EQ(table.LangText(2), "two");
-    EXPECT_EQ(table.lists()->selected.at(1), "1=  deutsch");
+    EXPECT_EQ(table.lists()->selected.at(1), "1=  D\xC3\xBCsseldorf");
     table.load(dir.path(), "french.lng");
     EXPECT_EQ(table.LangText(1), "english");
     EXPECT_TRUE(table.lists()->selected.empty());
@@ -88,34 +113,34 @@ TEST(LanguageTableTest, LoadsFilesByNameWithoutCaseAndFallsBack) {
         table.load(dir.path(), name);
         EXPECT_EQ(table.LangText(1), "english") << name;
     }
-
+    // Folders and oversized files are no language files.
+    EXPECT_TRUE(loadLanguageFile(languages).empty());
+    std::filesystem::resize_file(languages / "german.lng", kMaxLanguageFileBytes + 1);
+    EXPECT_TRUE(loadLanguageFile(languages / "german.lng").empty());
     // A reload keeps nothing of the earlier one.
     std::filesystem::remove(languages / "English.LNG");
     table.load(dir.path(), "English.LNG");
     EXPECT_EQ(table.LangText(1), "");
 }
 
-TEST(LanguageTableTest, ReadersNeverSeeAMixOfTwoLoads) {
-    // Two complete tables that differ in every text; a reader must always get one whole text
-    // and a lists() snapshot whose two lists belong to the same load.
+TEST(LanguageTable, ReadersNeverSeeAMixOfTwoLoads) {
+    // Two tables that differ in every text: a reader always gets one whole text, and a lists()
+    // snapshot whose two lists belong to the same load.
     const auto make = [](char c) {
-        const std::string text(200, c);
         LanguageTable::Lists lists;
         for (int id = 1; id <= 50; ++id) {
-            lists.selected.push_back(std::to_string(id) + "=" + text + "%s");
-            lists.english.push_back(std::to_string(id) + "=" + text);
+            lists.selected.push_back(std::to_string(id) + "=" + std::string(200, c) + "%s");
+            lists.english.push_back(std::to_string(id) + "=" + std::string(200, c));
         }
         return lists;
     };
-    const auto a = make('a');
-    const auto b = make('b');
-
+    const auto a = make('a'), b = make('b');
     LanguageTable table;
     table.replace(a);
     std::atomic<bool> done{false};
     std::atomic<int> torn{0};
     std::vector<std::thread> readers;
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < 3; ++r)
         readers.emplace_back([&] {
             while (!done.load()) {
                 for (int id = 1; id <= 50; ++id) {
@@ -129,7 +154,6 @@ TEST(LanguageTableTest, ReadersNeverSeeAMixOfTwoLoads) {
                     ++torn;
             }
         });
-    }
     for (int i = 0; i < 1000; ++i)
         table.replace(i % 2 ? a : b);
     done = true;

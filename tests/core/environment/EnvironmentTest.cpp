@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/environment/BuiltContext.h"
+#include "core/environment/HiddenText.h"
+#include "core/environment/OsName.h"
 #include "core/environment/ProtectedFolders.h"
+#include "core/environment/SystemPaths.h"
 #include "platform/text/CaseInsensitive.h"
 
 namespace quorvel::core {
@@ -43,29 +46,23 @@ TEST(InitGlobals, FreshMachineFolders) {
     EXPECT_EQ(HostFolderAsWindowsPath("/opt/quorvel/bin"), "Z:\\opt\\quorvel\\bin\\");
 }
 
-TEST(InitGlobals, FixedDrivesLeaveOutCdDrivesAndShortTempBecomesLong) {
+TEST(InitGlobals, FixedDrivesShortTempAndShellFolderFallbacks) {
     MachineBuilder b;
     quorvel::testing::TempDir d, e;
-    b.drive('D', d.path(), platform::DriveType::CdRom);
-    b.drive('E', e.path(), platform::DriveType::Fixed);
+    b.drive('D', d.path(), platform::DriveType::CdRom)
+        .drive('E', e.path(), platform::DriveType::Fixed);
     b.folder("C:\\users\\tester\\Long Temp Folder");
     b.value("HKCU\\Environment", "TEMP", RegValue::string("C:\\users\\tester\\LONGTE~1"));
-    BuiltContext c(b);
-    EXPECT_EQ(c.globals.FixedDrives.rfind(";C:\\:;E:\\:", 0), 0U) << c.globals.FixedDrives;
-    EXPECT_EQ(c.globals.FixedDrives.find("D:"), std::string::npos) << c.globals.FixedDrives;
-    EXPECT_EQ(c.globals.TempDir, "C:\\users\\tester\\Long Temp Folder\\");
-}
-
-TEST(InitGlobals, ShellFolderFallbacks) {
-    MachineBuilder b;
     // The user's key is gone; the common key lacks "Common Programs" and has an empty
     // "Common Start Menu".
-    b.removeKey(kShellFoldersUser);
-    b.removeKey(kShellFoldersCommon);
+    b.removeKey(kShellFoldersUser).removeKey(kShellFoldersCommon);
     b.value(kShellFoldersCommon, "Common Startup", RegValue::string("C:\\Elsewhere\\Startup"));
     b.value(kShellFoldersCommon, "Common Start Menu", RegValue::string(""));
     BuiltContext c(b);
     const auto& g = c.globals;
+    EXPECT_EQ(g.FixedDrives.rfind(";C:\\:;E:\\:", 0), 0U) << g.FixedDrives;  // no CD drive
+    EXPECT_EQ(g.FixedDrives.find("D:"), std::string::npos) << g.FixedDrives;
+    EXPECT_EQ(g.TempDir, "C:\\users\\tester\\Long Temp Folder\\");
     EXPECT_EQ(g.UserStartup, g.UserProfile + "Start Menu\\Programs\\Startup\\");
     EXPECT_EQ(g.UserStartMenu, g.UserProfile + "Start Menu\\");
     EXPECT_EQ(g.UserPrograms, g.UserProfile + "Start Menu\\Programs\\");
@@ -90,30 +87,25 @@ public:
         return inner_.lockForWriting(wait);
     }
     std::string displayName() const override { return inner_.displayName(); }
-    std::string userSid() const override { return inner_.environment().userSid(); }
+    std::string userSid() const override { return env().userSid(); }
 
     std::optional<std::string> variable(std::string_view name) const override {
         for (const auto& h : hidden_)
             if (platform::text::iequals(h, name)) return std::nullopt;
-        return inner_.environment().variable(name);
+        return env().variable(name);
     }
-    platform::OsVersion version() const override { return inner_.environment().version(); }
-    std::string windowsDirectory() const override {
-        return inner_.environment().windowsDirectory();
-    }
-    std::string systemDirectory() const override { return inner_.environment().systemDirectory(); }
-    std::vector<std::string> logicalDrives() const override {
-        return inner_.environment().logicalDrives();
-    }
+    platform::OsVersion version() const override { return env().version(); }
+    std::string windowsDirectory() const override { return env().windowsDirectory(); }
+    std::string systemDirectory() const override { return env().systemDirectory(); }
+    std::vector<std::string> logicalDrives() const override { return env().logicalDrives(); }
     platform::DriveType driveType(std::string_view root) const override {
-        return inner_.environment().driveType(root);
+        return env().driveType(root);
     }
-    std::string longPathName(std::string_view path) const override {
-        return inner_.environment().longPathName(path);
-    }
-    std::string userName() const override { return inner_.environment().userName(); }
+    std::string longPathName(std::string_view p) const override { return env().longPathName(p); }
+    std::string userName() const override { return env().userName(); }
 
 private:
+    const platform::Environment& env() const { return inner_.environment(); }
     platform::Machine& inner_;
     std::vector<std::string> hidden_;
 };
@@ -137,6 +129,36 @@ TEST(InitGlobals, MissingVariablesLeaveFoldersEmptyNotDriveRoot) {
     // No protected folder may turn into a relative name.
     for (const auto& folder : ProtectedFolders::collect(machine, g))
         EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+}
+
+TEST(SplitSearchPath, EmptyPiecesKeptTrailingSeparatorDropped) {
+    using List = std::vector<std::string>;
+    EXPECT_EQ(SplitSearchPath("C:\\A;;C:\\B;"), (List{"C:\\A", "", "C:\\B"}));
+    EXPECT_EQ(SplitSearchPath(";C:\\A"), (List{"", "C:\\A"}));
+    EXPECT_EQ(SplitSearchPath(";"), (List{""}));
+    EXPECT_TRUE(SplitSearchPath("").empty());
+}
+
+TEST(OsName, RepresentativeVersionsAndTheUnknownFallback) {
+    const std::pair<platform::OsVersion, const char*> rows[] = {
+        {{4, 0, 950, 1, ""}, "95"},  {{4, 0, 1381, 2, ""}, "nt4.0"},
+        {{5, 1, 2600, 2, ""}, "xp"}, {{6, 3, 9600, 2, ""}, "vista"},
+        {{5, 2, 3790, 2, ""}, ""},   {{10, 0, 19045, 2, ""}, ""}};
+    for (const auto& [version, name] : rows)
+        EXPECT_EQ(OsNameFor(version), name) << version.major << "." << version.minor;
+}
+
+TEST(HiddenText, DecodesWhatWasEncodedAndRejectsDamage) {
+    EXPECT_EQ(EncodeHidden("Quorvel Utilities").find("Quorvel"), std::string::npos);
+    EXPECT_EQ(DecodeHidden(EncodeHidden("any text, longer than the key")),
+              "any text, longer than the key");
+    EXPECT_EQ(DecodeHidden(EncodeHidden("ab") + "7"), "ab");  // a trailing odd digit is ignored
+    std::string lower = EncodeHidden("Quorvel");
+    for (auto& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(DecodeHidden(lower), "Quorvel");
+    for (const char* damaged : {"", "4", "zz41"})
+        EXPECT_EQ(DecodeHidden(damaged), "") << damaged;
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
-#include "core/threads/Worker.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
 #include <future>
-#include <memory>
+#include <numeric>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include "core/threads/FindingsList.h"
 #include "core/threads/HeadlessUiBridge.h"
+#include "core/threads/StatusSink.h"
+#include "core/threads/Worker.h"
 
 namespace quorvel::core {
 namespace {
@@ -29,43 +28,40 @@ private:
     Body body_;
 };
 
-TEST(WorkerFindings, TenThousandFindingsAddedThroughSyncArriveInOrderOnTheUiThread) {
+TEST(Worker, TenThousandFindingsAddedThroughSyncArriveInOrderOnTheUiThread) {
     HeadlessUiBridge bridge;
     const auto uiThread = std::this_thread::get_id();
     FindingsList<int> findings;
     std::atomic<int> offUiThread{0};
     int notifications = 0;
-
     FnWorker worker(bridge, [&](FnWorker& self) {
-        for (int i = 0; i < 10'000 && !self.stopRequested(); ++i) {
+        for (int i = 0; i < 10'000 && !self.stopRequested(); ++i)
             self.sync([&, i] {
                 if (std::this_thread::get_id() != uiThread) ++offUiThread;
                 findings.push_back(i);
             });
-        }
     });
     worker.start([&] {
         EXPECT_EQ(std::this_thread::get_id(), uiThread);
         ++notifications;
     });
     worker.wait();
-
     EXPECT_FALSE(worker.failed());
     EXPECT_EQ(notifications, 1);
     EXPECT_EQ(offUiThread.load(), 0);
     ASSERT_EQ(findings.size(), 10'000u);
-    for (int i = 0; i < 10'000; ++i)
-        ASSERT_EQ(findings[static_cast<std::size_t>(i)], i);
+    EXPECT_EQ(findings[9'999], 9'999);
+    std::vector<int> expected(10'000);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(findings.items(), expected);
     EXPECT_EQ(bridge.runPending(), 0);  // nothing left behind
 }
 
-TEST(WorkerStop, CancelAndWaitRunsThePendingSyncAndTheEndNotification) {
+TEST(Worker, CancelAndWaitRunsThePendingSyncAndTheEndNotification) {
     HeadlessUiBridge bridge;
     std::promise<void> aboutToSync;
     int syncsRun = 0;
-    bool sawStop = false;
-    bool notified = false;
-
+    bool sawStop = false, notified = false;
     FnWorker worker(bridge, [&](FnWorker& self) {
         aboutToSync.set_value();
         self.sync([&] { ++syncsRun; });  // blocks: the UI thread is not pumping yet
@@ -74,40 +70,34 @@ TEST(WorkerStop, CancelAndWaitRunsThePendingSyncAndTheEndNotification) {
     worker.start([&] { notified = true; });
     aboutToSync.get_future().wait();
     worker.cancelAndWait();
-
     EXPECT_EQ(syncsRun, 1);
     EXPECT_TRUE(sawStop);
     EXPECT_TRUE(notified);
-
     // Waiting for a worker that never started returns at once.
     FnWorker idle(bridge, [](FnWorker&) {});
     idle.cancelAndWait();
     EXPECT_FALSE(idle.finished());
 }
 
-TEST(WorkerStop, DestroyingARunningWorkerStopsItWithoutDeadlockAndDropsTheNotification) {
+TEST(Worker, DestroyingARunningWorkerStopsItWithoutDeadlockAndDropsTheNotification) {
     HeadlessUiBridge bridge;
     std::promise<void> running;
-    std::atomic<int> rounds{0};
     bool notified = false;
-
     auto worker = std::make_unique<FnWorker>(bridge, [&](FnWorker& self) {
         running.set_value();
         while (!self.stopRequested())
-            self.sync([&] { ++rounds; });
+            self.sync([] {});
     });
     worker->start([&] { notified = true; });
     running.get_future().wait();
     worker.reset();  // the worker may be blocked in sync right now
-
     bridge.runPending();
     EXPECT_FALSE(notified);
 }
 
-TEST(WorkerStop, TheEndNotificationMayDestroyTheWorkerWhileTheOwnerWaits) {
+TEST(Worker, TheEndNotificationMayDestroyTheWorkerWhileTheOwnerWaits) {
     HeadlessUiBridge bridge;
-    std::unique_ptr<FnWorker> worker =
-        std::make_unique<FnWorker>(bridge, [](FnWorker& self) { self.sync([] {}); });
+    auto worker = std::make_unique<FnWorker>(bridge, [](FnWorker& self) { self.sync([] {}); });
     bool ended = false;
     worker->start([&] {
         ended = true;
@@ -118,9 +108,9 @@ TEST(WorkerStop, TheEndNotificationMayDestroyTheWorkerWhileTheOwnerWaits) {
     EXPECT_EQ(worker, nullptr);
 }
 
-TEST(WorkerErrors, ExceptionsReachTheWorkerAndNeverEscapeTheThread) {
+TEST(Worker, ExceptionsReachTheWorkerAndNeverEscapeTheThread) {
     HeadlessUiBridge bridge;
-    bool caughtInWorker = false;
+    bool caughtInWorker = false, notified = false;
     FnWorker worker(bridge, [&](FnWorker& self) {
         try {
             self.sync([] { throw std::runtime_error("ui"); });
@@ -129,7 +119,6 @@ TEST(WorkerErrors, ExceptionsReachTheWorkerAndNeverEscapeTheThread) {
         }
         throw std::logic_error("worker");
     });
-    bool notified = false;
     worker.start([&] { notified = true; });
     worker.start([&] { ADD_FAILURE() << "a second start must do nothing"; });
     worker.wait();
@@ -146,16 +135,54 @@ TEST(HeadlessBridge, SyncRunsAtOncePostAndOtherThreadsWaitForThePump) {
     EXPECT_EQ(order, std::vector<int>{1});
     EXPECT_EQ(bridge.runPending(), 1);
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
-
-    // Pumping on another thread only waits.
+    // Pumping on another thread only waits: the queued call stays for the UI thread.
     std::atomic<bool> ran{false};
-    std::atomic<bool> done{false};
     bridge.post([&] { ran = true; });
-    std::thread other([&] { bridge.pumpUntil([&] { return done.load(); }); });
-    done = true;
-    other.join();
-    EXPECT_FALSE(ran);  // the queued call is still waiting for the UI thread
+    std::thread([&] {
+        int asked = 0;
+        bridge.pumpUntil([&] { return ++asked > 1; });  // waits once
+    }).join();
+    EXPECT_FALSE(ran);
     EXPECT_EQ(bridge.runPending(), 1);
+}
+
+TEST(StatusSink, ShortenedTextsCountCharactersAndKeepTheDrive) {
+    const std::string longer = "C:\\" + std::string(187, 'd') + "\\file.txt" + "x";  // 200 chars
+    const std::tuple<std::string, int, std::string> tails[] = {
+        {"abcdef", 6, "abcdef"},
+        {"abcdefg", 6, "..cdefg"},  // ".." + the last 5
+        {"", 0, ""},
+        {"ab", 1, ".."},
+        {"ab", -3, ".."},
+        // Characters are counted, not bytes, and none is split.
+        {"äöü", 3, "äöü"},
+        {"xäöü€", 4, "..öü€"},
+        {"日本語のパス", 3, "..パス"}};
+    for (const auto& [text, width, shown] : tails)
+        EXPECT_EQ(ShortenTail(text, width), shown) << text << " " << width;
+    const std::tuple<std::string, int, std::string> paths[] = {
+        {longer, 60, "C:\\.." + longer.substr(longer.size() - 56)},
+        {"C:\\short.txt", 60, "C:\\short.txt"},
+        {"C:\\abcdef", 9, "C:\\abcdef"},
+        {"C:\\abcdefg", 9, "C:\\..cdefg"},
+        {"C:\\abc", 2, "C:\\.."},
+        // Network paths keep server and share; other paths have no drive.
+        {"\\\\server\\share\\folder\\file.txt", 12, "\\\\server\\share\\..file.txt"},
+        {"\\\\server", 4, "\\\\server\\.."},
+        {"relative\\folder\\file.txt", 12, "\\..file.txt"}};
+    for (const auto& [path, width, shown] : paths)
+        EXPECT_EQ(ShortenPathKeepDrive(path, width), shown) << path << " " << width;
+
+    // Positions are clamped and every publish counts.
+    StatusSink sink(40);
+    sink.publish("Scanning", 150);
+    EXPECT_EQ(sink.snapshot().position, 100);
+    sink.publishPosition(-4);
+    sink.publishText("HKEY_CURRENT_USER");
+    const auto snapshot = sink.snapshot();
+    EXPECT_EQ(snapshot.position, 0);
+    EXPECT_EQ(snapshot.text, "HKEY_CURRENT_USER");
+    EXPECT_EQ(snapshot.generation, 3u);
 }
 
 }  // namespace
