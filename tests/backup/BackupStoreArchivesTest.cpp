@@ -1,54 +1,9 @@
-#include <gtest/gtest.h>
-
-#include "backup/BackupArchiveReader.h"
-#include "backup/BackupRestorer.h"
-#include "backup/BackupStore.h"
-#include "core/formats/IniFile.h"
-#include "support/MachineBuilder.h"
+#include "BackupFixture.h"
 
 namespace quorvel::backup {
 namespace {
 
-using platform::RegValue;
-using platform::RootKey;
-
-constexpr const char* kDir = "C:\\backups\\";
-constexpr const char* kDesktop = "C:\\users\\tester\\Desktop\\App.lnk";
-constexpr const char* kMenu = "C:\\users\\tester\\Start Menu\\App.lnk";
-constexpr const char* kStartup = "C:\\users\\tester\\Startup\\helper.lnk";
-constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-class BackupStoreArchivesTest : public ::testing::Test {
-protected:
-    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
-        b.file(kDesktop, "desktop link");
-        b.file(kMenu, "menu link");
-        b.file(kStartup, "startup link");
-        b.value(std::string("HKCU") + kRun, "Tool", RegValue::string("C:\\tool.exe"));
-        b.value(std::string("HKCU") + kRun, "Other",
-                RegValue::string("%X%\\o.exe", platform::regtype::ExpandSz));
-        b.folder(kDir);
-        return b.build();
-    }
-
-    BackupArchiveReader open(std::string_view name) {
-        auto reader = BackupArchiveReader::load(machine->fileSystem(), store.pathOf(name));
-        EXPECT_TRUE(reader) << reader.status().message();
-        return std::move(reader).value();
-    }
-
-    static core::IniFile indexOf(const BackupArchiveReader& reader) {
-        auto text = reader.read("quorvel.ini");
-        EXPECT_TRUE(text);
-        return core::IniFile::parse(text ? *text : std::string());
-    }
-
-    platform::FileSystem& fs() { return machine->fileSystem(); }
-
-    testing::MachineBuilder builder;
-    std::unique_ptr<platform::Machine> machine = build(builder);
-    BackupStore store{machine->fileSystem(), kDir, '.'};
-};
+using BackupStoreArchivesTest = BackupFixture;
 
 TEST_F(BackupStoreArchivesTest, ShortcutArchiveHoldsTheSelectedFindingsByPosition) {
     // A stale work copy of an interrupted pass goes away.
@@ -65,7 +20,7 @@ TEST_F(BackupStoreArchivesTest, ShortcutArchiveHoldsTheSelectedFindingsByPositio
     EXPECT_EQ(result.notBackedUp, (std::vector<std::size_t>{4}));
     EXPECT_FALSE(fs().exists(store.pathOf("quorvel.ini")));
 
-    auto reader = open("46000.6");
+    auto reader = open(store.pathOf("46000.6"));
     EXPECT_EQ(reader.entryNames(),
               (std::vector<std::string>{"0000000000.Sfi", "0000000003.Sfi", "quorvel.ini"}));
     const auto index = indexOf(reader);
@@ -75,7 +30,6 @@ TEST_F(BackupStoreArchivesTest, ShortcutArchiveHoldsTheSelectedFindingsByPositio
     // The repair removes both shortcuts and the folder; the restore puts each back in place.
     ASSERT_TRUE(fs().deleteFile(kDesktop));
     ASSERT_TRUE(fs().deleteFile(kMenu));
-    BackupRestorer restorer(*machine, store);
     ASSERT_TRUE(restorer.RestoreArchive(store.pathOf("46000.6")));
     EXPECT_EQ(*fs().readFile(kDesktop), "desktop link");
     EXPECT_EQ(*fs().readFile(kMenu), "menu link");
@@ -100,23 +54,20 @@ TEST_F(BackupStoreArchivesTest, StartupArchiveKeepsFilesAndRegistryValuesApart) 
                                                                   {"Backuping helper", 50},
                                                                   {"Backuping Other", 75},
                                                                   {"Backuping Service", 100}}));
-    auto reader = open("46000.8");
+    auto reader = open(store.pathOf("46000.8"));
     EXPECT_EQ(reader.entryNames(),
               (std::vector<std::string>{"0000000001.Sfi", "RegistryFile", "quorvel.ini"}));
     EXPECT_EQ(indexOf(reader).readString("RegistryFile", "LongName"), "RegistryFile");
     EXPECT_FALSE(fs().exists(store.pathOf("RegistryFile")));
 
     // Restoring brings back the selected value only, and the file.
-    auto run =
-        machine->registry().openKey(RootKey::CurrentUser, kRun, platform::RegAccess::ReadWrite);
-    ASSERT_TRUE(run);
-    ASSERT_TRUE((*run)->deleteValue("Tool"));
-    ASSERT_TRUE((*run)->deleteValue("Other"));
+    auto run = writableKey(RootKey::CurrentUser, kRun);
+    ASSERT_TRUE(run->deleteValue("Tool"));
+    ASSERT_TRUE(run->deleteValue("Other"));
     ASSERT_TRUE(fs().deleteFile(kStartup));
-    BackupRestorer restorer(*machine, store);
     ASSERT_TRUE(restorer.RestoreArchive(store.pathOf("46000.8")));
-    EXPECT_EQ((*run)->value("Tool"), RegValue::string("C:\\tool.exe"));
-    EXPECT_FALSE((*run)->hasValue("Other"));
+    EXPECT_EQ(run->value("Tool"), RegValue::string("C:\\tool.exe"));
+    EXPECT_FALSE(run->hasValue("Other"));
     EXPECT_EQ(*fs().readFile(kStartup), "startup link");
 }
 

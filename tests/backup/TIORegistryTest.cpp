@@ -83,26 +83,6 @@ TEST_F(TIORegistryTest, WholeKeyWithSubkeysComesBackExactly) {
     EXPECT_EQ(dump(**reopened, RootKey::CurrentUser, "Software\\QT"), before);
 }
 
-TEST_F(TIORegistryTest, SingleValuesComeBackWithTypeAndBytes) {
-    TIORegistry io(m());
-    for (const auto& v : testvalues::awkwardValues())
-        EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", v.name)) << v.name;
-    const std::string file = io.fileBytes();
-    // Only the values: no subkey of the key is in the export.
-    EXPECT_EQ(std::string(file).find(std::string("S\0u\0b\0", 6)), std::string::npos);
-
-    removeTree(m(), RootKey::CurrentUser, "Software\\QT");
-    ASSERT_TRUE(io.importBytes(file));
-    auto key = m().registry().openKey(RootKey::CurrentUser, "Software\\QT");
-    ASSERT_TRUE(key);
-    EXPECT_TRUE((*key)->subKeyNames().empty());
-    for (const auto& v : testvalues::awkwardValues()) {
-        auto back = (*key)->value(v.name);
-        ASSERT_TRUE(back) << v.name;
-        EXPECT_EQ(*back, v.value) << v.name;
-    }
-}
-
 TEST_F(TIORegistryTest, MissingItemsAddNothingAndAnEmptyExportImportsNothing) {
     TIORegistry io(m());
     EXPECT_FALSE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Nope"));

@@ -33,9 +33,24 @@ TRegData finding(RootKey root, std::string key, std::string value, RegFindingKin
     return f;
 }
 
+TRegData gone() {
+    return finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey);
+}
+
+TRegData userValue(std::string key, std::string name, bool checked = true) {
+    return finding(RootKey::CurrentUser, std::move(key), std::move(name), DeleteValue, checked);
+}
+
+// What Wine's own save does: a new file renamed over the hive.
+void savedByAnother(const std::filesystem::path& hive) {
+    const auto copy = hive.string() + ".other";
+    std::filesystem::copy_file(hive, copy);
+    std::filesystem::rename(copy, hive);
+}
+
 class RegistryCleanTest : public testing::ScanFixture {
 protected:
-    void plant() {
+    void SetUp() override {
         builder.value("HKLM\\Software\\Gone\\Sub\\Deeper", "x", RegValue::dword(7));
         builder.value("HKLM\\Software\\Gone", "", RegValue::string("default"));
         builder.value("HKLM\\Software\\Keep", "y", RegValue::string("kept"));
@@ -44,6 +59,13 @@ protected:
         builder.value(std::string("HKCU") + kRun, "Unchecked", RegValue::string("C:\\no.exe"));
     }
 
+    RegistryCleanResult repair(std::initializer_list<TRegData> items, std::string entry = {},
+                               bool stopFirst = false) {
+        RegFindings findings;
+        for (const auto& f : items)
+            findings.push_back(f);
+        return repair(findings, std::move(entry), stopFirst);
+    }
     RegistryCleanResult repair(const RegFindings& findings, std::string entry = {},
                                bool stopFirst = false) {
         auto& ctx = built();
@@ -82,14 +104,10 @@ protected:
 };
 
 TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Unchecked", DeleteValue, false));
-    findings.push_back(finding(RootKey::CurrentUser, "", "", DeleteKey));  // never the root
-    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\Nowhere", "v", DeleteValue));
-    const auto result = repair(findings);
+    const auto result =
+        repair({gone(), userValue(kRun, "Broken"), userValue(kRun, "Unchecked", false),
+                finding(RootKey::CurrentUser, "", "", DeleteKey) /* never the root */,
+                userValue("\\Software\\Nowhere", "v")});
 
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
     EXPECT_EQ(result.deleted, 3u);  // the value under a missing key is already gone
@@ -134,7 +152,6 @@ TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
 }
 
 TEST_F(RegistryCleanTest, GivenEntryIsUsedAndEmptyFindingsStillWriteTheirBackup) {
-    plant();
     backup::BackupStore store(machine().fileSystem(), backupsDir, '.');
     auto entry = store.startOneClickEntry(core::TimeSerial(46000.5));
     ASSERT_TRUE(entry);
@@ -151,12 +168,9 @@ TEST_F(RegistryCleanTest, GivenEntryIsUsedAndEmptyFindingsStillWriteTheirBackup)
 }
 
 TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
-    plant();
     builder.value(std::string("HKCU") + std::string(core::keys::kAvailableModules), "OneClick",
                   RegValue::dword(0));
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings);
+    const auto result = repair({gone()});
     EXPECT_FALSE(result.backupWanted);
     EXPECT_EQ(result.deleted, 1u);
     EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
@@ -164,13 +178,9 @@ TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
 }
 
 TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
-    plant();
     builder.file("C:\\occupied", "a file where the backup folder should go");
     backupsDir = "C:\\occupied\\Backups\\";
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    const auto result = repair({gone(), userValue(kRun, "Broken")});
     EXPECT_TRUE(result.backupWanted);
     EXPECT_FALSE(result.backupStatus);
     EXPECT_EQ(result.deleted, 0u);
@@ -180,10 +190,7 @@ TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
 }
 
 TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothing) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings, {}, true);
+    const auto result = repair({gone()}, {}, true);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.deleted, 0u);
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone"));
@@ -192,26 +199,20 @@ TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothi
 }
 
 TEST_F(RegistryCleanTest, WhatIsAlreadyGoneCountsAsRepaired) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\NeverThere", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "NoSuchValue", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\NoKey", "v", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    const auto result =
+        repair({finding(RootKey::LocalMachine, "\\Software\\NeverThere", "", DeleteKey),
+                userValue(kRun, "NoSuchValue"), userValue("\\Software\\NoKey", "v"),
+                userValue(kRun, "Broken")});
     EXPECT_EQ(result.deleted, 4u);
     EXPECT_EQ(result.skipped, 0u);
     EXPECT_TRUE(result.flushStatus) << result.flushStatus.message();
 }
 
 TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
-    plant();
     (void)built();
     testing::RunningWineServer server(builder.prefix());
     ASSERT_TRUE(server.running());
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings);
+    const auto result = repair({gone()});
     EXPECT_FALSE(result.flushStatus);
     EXPECT_NE(result.flushStatus.message().find("Wine is running"), std::string::npos);
     EXPECT_EQ(result.deleted, 0u);
@@ -220,30 +221,17 @@ TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
 }
 
-}  // namespace
-}  // namespace quorvel::registry
-
-namespace quorvel::registry {
-namespace {
-
 // Another program saves the hives after they were read: the repair's own save is refused, so
 // it forgets its deletions, says nothing was changed and takes its backup back. With part of
 // the work saved before (a later batch failing), it counts only what reached the hives.
 TEST_F(RegistryCleanTest, SaveThatFailsLeavesNothingClaimedAndNoBackup) {
-    plant();
     (void)built();
     ASSERT_TRUE(machine().registry().flush());  // what the context itself set up
     const auto system = builder.prefix() / "system.reg";
     const auto user = builder.prefix() / "user.reg";
-    for (const auto& hive : {system, user}) {
-        const auto copy = hive.string() + ".other";
-        std::filesystem::copy_file(hive, copy);
-        std::filesystem::rename(copy, hive);  // what Wine's own save does
-    }
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    for (const auto& hive : {system, user})
+        savedByAnother(hive);
+    const auto result = repair({gone(), userValue(kRun, "Broken")});
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
     EXPECT_FALSE(result.flushStatus);
     EXPECT_TRUE(result.nothingChanged);
@@ -270,12 +258,9 @@ TEST_F(RegistryCleanTest, SaveThatFailsLeavesNothingClaimedAndNoBackup) {
     ASSERT_TRUE(machine().registry().flush());
     RegFindings many;
     for (int i = 0; i < 25; ++i)
-        many.push_back(
-            finding(RootKey::CurrentUser, kRun, "Gone" + std::to_string(i), DeleteValue));
-    many.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto copy = system.string() + ".other";
-    std::filesystem::copy_file(system, copy);
-    std::filesystem::rename(copy, system);
+        many.push_back(userValue(kRun, "Gone" + std::to_string(i)));
+    many.push_back(gone());
+    savedByAnother(system);
     const auto partly = repair(many);
     EXPECT_FALSE(partly.flushStatus);
     EXPECT_EQ(partly.deleted, TRegistryClean::kFlushBatch);

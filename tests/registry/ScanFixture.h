@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,11 @@ protected:
                                               std::string_view keyPath);
     // The one finding with the given key path; a test failure when there is not exactly one.
     static registry::TRegData one(const registry::RegFindings& findings, std::string_view keyPath);
+    // Expects each key path to carry the given number of findings.
+    static void expectCounts(const registry::RegFindings& findings,
+                             std::initializer_list<std::pair<std::string, std::size_t>> rows);
+    // On failure, what every run of the test found.
+    void TearDown() override;
 
 public:
     // The folder of the test executable, beside languages/ and data/.
@@ -64,9 +70,21 @@ private:
     core::LanguageTable language_;
     std::unique_ptr<core::ProtectedFolders> protected_;
     std::optional<core::Context> context_;
+    std::string found_;
 };
 
 // "HKEY_LOCAL_MACHINE\..." style summary of findings for readable failure messages.
 std::string Describe(const registry::RegFindings& findings);
 
 }  // namespace quorvel::testing
+
+// The names the check tests use all the time.
+namespace quorvel::registry::checktests {
+using platform::RegValue;
+using platform::RootKey;
+using testing::Describe;
+using testing::ScanFixture;
+inline RegValue Sz(std::string_view s) {
+    return RegValue::string(s);
+}
+}  // namespace quorvel::registry::checktests
