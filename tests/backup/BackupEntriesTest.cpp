@@ -1,8 +1,6 @@
 #include "backup/BackupEntries.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include "BackupFixture.h"
 
 #include "backup/TPrepare.h"
 #include "core/environment/InitGlobals.h"
@@ -11,40 +9,16 @@
 #include "core/language/LanguageTable.h"
 #include "core/paths/PathUtils.h"
 #include "core/threads/HeadlessUiBridge.h"
-#include "support/MachineBuilder.h"
 
 namespace quorvel::backup {
 namespace {
 
-using core::TimeSerial;
-using platform::RegValue;
-using platform::RootKey;
-
-constexpr const char* kDir = "C:\\backups\\";
-
-std::filesystem::path programDir() {
-    std::error_code error;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-}
-
-class BackupEntriesTest : public ::testing::Test {
+// The fixture's machine with its globals set up as at start.
+class BackupEntriesTest : public BackupFixture {
 protected:
-    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
-        b.value("HKCU\\Software\\Gone", "v", RegValue::string("x"));
-        b.folder(kDir);
-        return b.build();
-    }
-
     void SetUp() override { core::InitGlobals(*machine, programDir(), globals, language); }
-
-    platform::FileSystem& fs() { return machine->fileSystem(); }
-
-    testing::MachineBuilder builder;
-    std::unique_ptr<platform::Machine> machine = build(builder);
     core::TGlobalVars globals;
     core::LanguageTable language;
-    BackupStore store{machine->fileSystem(), kDir, '.'};
 };
 
 TEST_F(BackupEntriesTest, ListShowsCaptionDateSizeAndIdNewestFirst) {
@@ -79,16 +53,14 @@ TEST_F(BackupEntriesTest, DateTextFollowsTheCLocale) {
 
 TEST_F(BackupEntriesTest, RestoreAndDeleteByIdUnderEitherSeparator) {
     TIORegistry exporter(*machine);
-    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Gone"));
+    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID"));
     ASSERT_TRUE(exporter.save(store.pathOf("45000,6")));
     ASSERT_TRUE(fs().writeFile(store.indexPath(), "[45000,5]\r\nType=29001\r\n29601=45000,6\r\n"));
-    auto hkcu =
-        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
-    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Gone"));
+    ASSERT_TRUE(writableKey(RootKey::CurrentUser, "")->deleteTree("Software\\Bad CLSID"));
 
     EXPECT_EQ(RestoreBackup(*machine, store, "45000.9").code(), platform::ErrorCode::FileNotFound);
     ASSERT_TRUE(RestoreBackup(*machine, store, "45000.5"));  // typed under a point locale
-    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Gone"));
+    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID"));
     EXPECT_EQ(ListBackups(store, language).size(), 1u);  // a restored entry stays
 
     EXPECT_FALSE(DeleteBackup(store, "45000.9"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -28,10 +29,22 @@ constexpr const char* kMenu = "C:\\users\\tester\\Start Menu\\Old Folder\\App.ln
 constexpr const char* kStartup = "C:\\users\\tester\\Startup\\helper.lnk";
 constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// The folder of the test executable, beside languages/ and data/.
+inline std::filesystem::path programDir() {
+    std::error_code error;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+}
+
 // A machine with the shortcuts, startup file and registry items the repairs remove, its backup
-// store in C:\backups and a restorer.
+// store (in C:\backups unless given) and a restorer.
 class BackupFixture : public ::testing::Test {
 protected:
+    BackupFixture() = default;
+    // The store in another folder, which the machine does not have yet.
+    explicit BackupFixture(std::string_view storeDir)
+        : store{machine->fileSystem(), std::string(storeDir), '.'} {}
+
     static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
         b.file(kDesktop, "desktop link");
         b.file(kMenu, "menu link");
@@ -56,6 +69,12 @@ protected:
         auto reader = BackupArchiveReader::load(fs(), path);
         EXPECT_TRUE(reader) << reader.status().message();
         return std::move(reader).value();
+    }
+
+    // The store's index as it is on disk (empty when there is none).
+    core::IniFile index() {
+        auto ini = core::IniFile::load(fs(), store.indexPath());
+        return ini ? *ini : core::IniFile();
     }
 
     static core::IniFile indexOf(const BackupArchiveReader& reader) {

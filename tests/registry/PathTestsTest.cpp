@@ -53,14 +53,6 @@ void expectRows(const std::vector<Row>& rows, bool (*test)(const PathTester&, st
     }
 }
 
-TEST(PathTests, CutAtFirstAndBracedNames) {
-    EXPECT_EQ(CutAtFirst(",", "a.dll,1"), "a.dll");
-    EXPECT_EQ(CutAtFirst("//", "x // y // z"), "x ");
-    EXPECT_TRUE(IsBracedName("{00000000-0000-0000-0000-000000000000}"));
-    EXPECT_FALSE(IsBracedName("{open"));
-    EXPECT_FALSE(IsBracedName("}{"));
-}
-
 TEST(PathTests, EmbeddedPathIsolatesThePathInsideTheData) {
     expectRows(
         {
