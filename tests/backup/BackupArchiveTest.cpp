@@ -65,21 +65,16 @@ TEST(BackupArchiveNames, OnlyPlainFlatNamesAreSafe) {
     EXPECT_FALSE(isSafeEntryName(std::string("a\0b", 3)));
 }
 
-TEST(BackupArchive, RoundTripKeepsOrderNamesAndBytes) {
+// The contents are compared with what unzip extracts below; here the reader's lookup rules.
+TEST(BackupArchive, ReaderListsInOrderAndFindsNamesInAnyCase) {
     auto reader = BackupArchiveReader::fromBytes(buildSample());
     ASSERT_TRUE(reader) << reader.status().message();
-    const auto expected = samples();
-    ASSERT_EQ(reader->entryNames().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(reader->entryNames()[i], expected[i].name);
-        auto contents = reader->read(expected[i].name);
-        ASSERT_TRUE(contents) << contents.status().message();
-        EXPECT_EQ(*contents, expected[i].contents) << expected[i].name;
-    }
-    // Names are found in any letter case; the last entry is the archive's index.
+    std::vector<std::string> names;
+    for (const auto& s : samples())
+        names.push_back(s.name);
+    EXPECT_EQ(reader->entryNames(), names);  // the archive's index last
     EXPECT_TRUE(reader->contains("REGISTRYFILE"));
-    EXPECT_TRUE(reader->read("registryfile"));
-    EXPECT_EQ(reader->entryNames().back(), "quorvel.ini");
+    EXPECT_EQ(*reader->read("registryfile"), samples()[2].contents);
     EXPECT_FALSE(reader->contains("missing"));
     EXPECT_EQ(reader->read("missing").status().code(), platform::ErrorCode::FileNotFound);
 }

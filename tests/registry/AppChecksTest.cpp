@@ -100,12 +100,9 @@ TEST_F(AppChecks, RunEntries) {
     builder.value(userRun, "QuotedNetwork", Sz("\"\\\\server\\share\\agent.exe\" /x"));
     builder.value(userRun, "Tool", Sz("\"C:\\Tools\\tool.exe\" -tray"));
     builder.value(userRun, "Dll", Sz("rundll32.exe shell32.dll,Control_RunDLL"));
-    builder.value(
-        kCurrentVersion + "\\Run", "Expanded",
-        RegValue::string("%SystemRoot%\\system32\\gone.exe", platform::regtype::ExpandSz));
-    builder.value(
-        kCurrentVersion + "\\Run", "ExpandedHere",
-        RegValue::string("%SystemRoot%\\system32\\rundll32.exe x,y", platform::regtype::ExpandSz));
+    builder.value(kCurrentVersion + "\\Run", "Expanded", Ex("%SystemRoot%\\system32\\gone.exe"));
+    builder.value(kCurrentVersion + "\\Run", "ExpandedHere",
+                  Ex("%SystemRoot%\\system32\\rundll32.exe x,y"));
 
     const auto found = run(CheckRunEntries);
     ASSERT_EQ(found.size(), 2u);
@@ -229,9 +226,7 @@ TEST_F(AppChecks, ServiceImagePaths) {
     const std::string services = "HKLM\\System\\CurrentControlSet\\Services";
     builder.value(services + "\\GoneSvc", "ImagePath",
                   Sz("C:\\windows\\system32\\gone.exe -k net"));
-    builder.value(
-        services + "\\OkSvc", "ImagePath",
-        RegValue::string("%SystemRoot%\\system32\\rundll32.exe", platform::regtype::ExpandSz));
+    builder.value(services + "\\OkSvc", "ImagePath", Ex("%SystemRoot%\\system32\\rundll32.exe"));
     builder.value(services + "\\Driver", "ImagePath", Sz("system32\\drivers\\x.sys"));
     builder.value(services + "\\Number", "ImagePath", RegValue::dword(7));
 
@@ -275,7 +270,7 @@ TEST_F(AppChecks, VariablesExpandedFromTheMachineEnvironment) {
     const std::string uninstall = kCurrentVersion + "\\Uninstall";
     const std::string runKey = kCurrentVersion + "\\Run";
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto value = RegValue::string(rows[i].command, platform::regtype::ExpandSz);
+        const auto value = Ex(rows[i].command);
         builder.value(uninstall + "\\App" + std::to_string(i), "UninstallString", value);
         builder.value(runKey, "App" + std::to_string(i), value);
     }

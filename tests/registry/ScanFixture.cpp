@@ -25,20 +25,12 @@ core::Context& ScanFixture::context() {
     return *context_;
 }
 
-registry::RegFindings ScanFixture::run(registry::RegCheck check, double progressBase) {
+registry::RegFindings ScanFixture::run(std::initializer_list<registry::RegCheck> checks,
+                                       double progressBase) {
     auto& ctx = context();
     host.findings.clear();
     registry::ScanRun scan(ctx, host);
     scan.setProgressBase(progressBase);
-    check(scan);
-    found_ += Describe(host.findings) + "--\n";
-    return host.findings;
-}
-
-registry::RegFindings ScanFixture::run(std::initializer_list<registry::RegCheck> checks) {
-    auto& ctx = context();
-    host.findings.clear();
-    registry::ScanRun scan(ctx, host);
     for (auto check : checks)
         check(scan);
     found_ += Describe(host.findings) + "--\n";

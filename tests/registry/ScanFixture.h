@@ -17,20 +17,17 @@
 
 namespace quorvel::testing {
 
-// Receives what a check reports, on the calling thread, and can ask for a stop.
+// Receives what a check reports, on the calling thread.
 class CollectingHost : public registry::ScanHost {
 public:
-    bool stopRequested() const override { return stop; }
+    bool stopRequested() const override { return false; }
     void reportProgress(int position, std::string_view text) override {
         positions.push_back(position);
         texts.emplace_back(text);
-        if (onProgress) onProgress(*this);
     }
     void addFinding(registry::TRegData finding) override { findings.push_back(std::move(finding)); }
     void rendezvous() override { ++rendezvousCount; }
 
-    bool stop = false;
-    std::function<void(CollectingHost&)> onProgress;
     registry::RegFindings findings;
     std::vector<int> positions;
     std::vector<std::string> texts;
@@ -46,9 +43,12 @@ protected:
     // Builds the machine (again, after more changes) and fills the context.
     core::Context& context();
     // Runs one check on the machine as it is built now.
-    registry::RegFindings run(registry::RegCheck check, double progressBase = 0);
+    registry::RegFindings run(registry::RegCheck check, double progressBase = 0) {
+        return run({check}, progressBase);
+    }
     // Runs several checks in one run (they share the broken-class list).
-    registry::RegFindings run(std::initializer_list<registry::RegCheck> checks);
+    registry::RegFindings run(std::initializer_list<registry::RegCheck> checks,
+                              double progressBase = 0);
     // The findings with the given key path (letter case ignored, as in the registry).
     static std::vector<registry::TRegData> at(const registry::RegFindings& findings,
                                               std::string_view keyPath);
@@ -86,5 +86,8 @@ using testing::Describe;
 using testing::ScanFixture;
 inline RegValue Sz(std::string_view s) {
     return RegValue::string(s);
+}
+inline RegValue Ex(std::string_view s) {
+    return RegValue::string(s, platform::regtype::ExpandSz);
 }
 }  // namespace quorvel::registry::checktests
