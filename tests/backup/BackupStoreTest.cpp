@@ -112,29 +112,6 @@ TEST_F(BackupStoreTest, RegistryExportFileIsWrittenEvenWhenNothingIsExported) {
     EXPECT_TRUE(fs().isFile(store.pathOf("empty")));
 }
 
-TEST_F(BackupStoreTest, EntriesAreListedNewestFirstWithTheirFiles) {
-    EXPECT_TRUE(store.entries().empty());  // no index yet
-    writeIndex(
-        "[45000.5]\r\nType=11001\r\n"
-        "[9999.25]\r\nType=16001\r\n"  // 1927: fewer digits, so text order would misplace it
-        "[not a time]\r\nType=77\r\n"
-        "[46000,75]\r\nType=29001\r\n29603=46000,8\r\n29601=46000,76\r\n"
-        "[46000.5]\r\nType=29001\r\n29602=46000.6\r\n"
-        "[45500.1]\r\n");
-    const auto list = store.entries();
-    std::vector<std::string> order;
-    for (const auto& e : list)
-        order.push_back(e.section);
-    EXPECT_EQ(order, (std::vector<std::string>{"46000,75", "46000.5", "45500.1", "45000.5",
-                                               "9999.25", "not a time"}));
-    EXPECT_EQ(list[0].type, entrytype::OneClick);
-    EXPECT_EQ(list[0].categoryFiles,
-              (std::vector<core::IniFile::KeyValue>{{"29601", "46000,76"}, {"29603", "46000,8"}}));
-    EXPECT_EQ(list[2].type, 0);  // no Type: listed, restores nothing
-    EXPECT_EQ(list[4].type, entrytype::FolderList);
-    EXPECT_FALSE(list[5].time.has_value());
-}
-
 TEST_F(BackupStoreTest, RemovingAnEntryDeletesItsFilesAndNothingElse) {
     writeIndex(
         "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=46000.7\r\n29606=..\\outside\r\n"

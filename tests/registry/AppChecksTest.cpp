@@ -18,27 +18,6 @@ protected:
     }
 };
 
-TEST_F(AppChecks, ShellFolders) {
-    const std::string user = kExplorer + "\\User Shell Folders";
-    builder.value(user, "Gone", Sz("C:\\Nowhere\\Folder"));
-    builder.value(user, "Binary", RegValue::binary({'C', ':', '\\', 'x'}));
-    builder.folder("C:\\users\\tester\\AppData\\Local\\Microsoft\\Windows\\INetCookies");
-    builder.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\SendTo");
-    builder.folder("C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Templates");
-
-    const auto found = run(CheckShellFolders);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].ValueName, "Gone");
-    EXPECT_EQ(found[0].Kind, DeleteValue);
-    EXPECT_EQ(found[0].Description,
-              "Shell folder \"Gone\" refers to a missing folder: C:\\Nowhere\\Folder");
-    // Two parts of the step: the bar moves through 0..5 in order.
-    ASSERT_FALSE(host.positions.empty());
-    EXPECT_TRUE(std::is_sorted(host.positions.begin(), host.positions.end()));
-    EXPECT_EQ(host.positions.back(), 5);
-    EXPECT_EQ(host.rendezvousCount, 1);
-}
-
 TEST_F(AppChecks, EmptySoftwareKeys) {
     builder.key("HKCU\\Software\\EmptyVendor\\Sub\\Deeper");
     builder.key("HKCU\\Software\\Policies");

@@ -194,12 +194,6 @@ TEST_F(ComChecks, ExtensionsProgIdsAndVerbs) {
         EXPECT_EQ(f.RootKey, RootKey::ClassesRoot);
 }
 
-TEST_F(ComChecks, AllFilesTypeIsAlwaysExamined) {
-    def("*\\shell\\scan\\command", "C:\\Apps\\gone.exe %1");
-    const auto found = run(CheckFileTypes);
-    EXPECT_EQ(at(found, "\\*\\shell\\scan").size(), 1u);
-}
-
 // The classes 32-bit programs register: checked in their own view, and a reference to a class
 // registered only there is not broken.
 TEST_F(ComChecks, ThirtyTwoBitClasses) {

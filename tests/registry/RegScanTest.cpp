@@ -41,7 +41,10 @@ protected:
         }
         builder.value(
             "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-            "Gone", RegValue::string("C:\\Nowhere"));
+            "Gone", Sz("C:\\Nowhere"));
+        builder.value(
+            "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+            "Binary", RegValue::binary({'C', ':', '\\', 'x'}));  // not a path: not judged
         for (const char* name : {"A", "B", "C"}) {
             builder.value(std::string("HKLM\\Software\\Vendor\\") + name, "Target",
                           RegValue::string(std::string("C:\\Gone\\") + name + ".exe"));
@@ -80,7 +83,8 @@ TEST_F(RegScanThread, RunsStepsInOrderAndAsksTheIgnoreLists) {
 
     SCOPED_TRACE(Describe(findings));
     ASSERT_EQ(findings.size(), 4u);
-    EXPECT_EQ(findings[0].ValueName, "Gone");                 // step 1
+    EXPECT_EQ(findings[0].Description,  // step 1
+              "Shell folder \"Gone\" refers to a missing folder: C:\\Nowhere");
     EXPECT_EQ(findings[1].KeyPath, "\\Software\\Vendor\\A");  // step 2
     EXPECT_EQ(findings[2].KeyPath, "\\Software\\Vendor\\C");
     // Step 3 walks the user's Run key through HKEY_USERS and files it under HKEY_CURRENT_USER;

@@ -151,22 +151,6 @@ TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
     EXPECT_FALSE((*run)->hasValue("Sibling"));  // was not a finding, so not in the backup
 }
 
-TEST_F(RegistryCleanTest, GivenEntryIsUsedAndEmptyFindingsStillWriteTheirBackup) {
-    backup::BackupStore store(machine().fileSystem(), backupsDir, '.');
-    auto entry = store.startOneClickEntry(core::TimeSerial(46000.5));
-    ASSERT_TRUE(entry);
-    const auto result = repair(RegFindings{}, *entry);
-    ASSERT_TRUE(result.backupStatus);
-    EXPECT_EQ(result.backupEntry, *entry);
-    const auto file = index().readString(*entry, "29601");
-    ASSERT_FALSE(file.empty());
-    auto bytes = machine().fileSystem().readFile(backupsDir + file);
-    ASSERT_TRUE(bytes);
-    backup::TIORegistry importer(machine());
-    EXPECT_TRUE(importer.importBytes(*bytes));  // a header-only file that imports nothing
-    EXPECT_EQ(index().sectionNames().size(), 1u);
-}
-
 TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
     builder.value(std::string("HKCU") + std::string(core::keys::kAvailableModules), "OneClick",
                   RegValue::dword(0));
@@ -189,8 +173,13 @@ TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
     EXPECT_TRUE((*run)->hasValue("Broken"));
 }
 
+// Started from one-click maintenance: the entry it opened is the one the backup goes into.
 TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothing) {
-    const auto result = repair({gone()}, {}, true);
+    auto entry = backup::BackupStore(machine().fileSystem(), backupsDir, '.')
+                     .startOneClickEntry(core::TimeSerial(46000.5));
+    ASSERT_TRUE(entry);
+    const auto result = repair({gone()}, *entry, true);
+    EXPECT_EQ(result.backupEntry, *entry);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.deleted, 0u);
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone"));
