@@ -72,15 +72,6 @@ TEST_F(BackupRestorerTest, OccupiedPathKeepsTheExistingFileAndLeavesNoCopy) {
     EXPECT_EQ(namesIn("C:\\users\\tester\\Desktop"), (std::vector<std::string>{"App.lnk"}));
 }
 
-TEST_F(BackupRestorerTest, FolderSectionsInAnyLetterCaseAreRestoredAsFolders) {
-    writeArchive("C:\\backups\\f",
-                 "[Folder3]\r\nLongName=C:\\One\\Two\r\n[FOLDER9]\r\nLongName=C:\\Three\r\n"
-                 "[folderX]\r\nLongName=C:\\Four\r\n");
-    ASSERT_TRUE(restorer.RestoreArchive("C:\\backups\\f"));
-    for (const char* folder : {"C:\\One\\Two", "C:\\Three", "C:\\Four"})
-        EXPECT_TRUE(fs().isDirectory(folder)) << folder;
-}
-
 TEST_F(BackupRestorerTest, HostileOrDamagedBackupsAreRefusedWithoutEscaping) {
     // An index whose section would name an entry outside the flat archive layout.
     writeArchive("C:\\backups\\h",
