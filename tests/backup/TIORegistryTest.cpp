@@ -14,11 +14,10 @@ using platform::RootKey;
 
 // Everything below a key as text: one line per key and per value (type and bytes), in
 // registry order, so two trees compare with one EXPECT_EQ.
-void dumpInto(platform::Registry& registry, RootKey root, const std::string& path,
-              std::string& out) {
-    auto key = registry.openKey(root, path);
-    if (!key) return;
-    out += "[" + path + "]\n";
+std::string dump(platform::Machine& machine, RootKey root, const std::string& path) {
+    auto key = machine.registry().openKey(root, path);
+    if (!key) return "";
+    std::string out = "[" + path + "]\n";
     for (const auto& v : (*key)->values()) {
         out += "  \"" + v.name + "\" type " + std::to_string(v.value.type) + ":";
         for (const auto b : v.value.data)
@@ -26,12 +25,7 @@ void dumpInto(platform::Registry& registry, RootKey root, const std::string& pat
         out += "\n";
     }
     for (const auto& name : (*key)->subKeyNames())
-        dumpInto(registry, root, path + "\\" + name, out);
-}
-
-std::string dump(platform::Machine& machine, RootKey root, const std::string& path) {
-    std::string out;
-    dumpInto(machine.registry(), root, path, out);
+        out += dump(machine, root, path + "\\" + name);
     return out;
 }
 
