@@ -109,10 +109,8 @@ TEST_F(ComChecks, BrokenClassesPropagateToReferences) {
     def("App.Good\\CLSID", kGood);
     def("*\\shellex\\ContextMenuHandlers\\Named", kBroken);
     def("*\\shellex\\ContextMenuHandlers\\GoodNamed", kGood);
-    builder.key(std::string("HKLM\\Software\\Classes\\*\\shellex\\ContextMenuHandlers\\") +
-                kMissing);
-    builder.key(std::string("HKLM\\Software\\Classes\\*\\shellex\\PropertySheetHandlers\\") +
-                kBroken);
+    key("*\\shellex\\ContextMenuHandlers\\" + kMissing);
+    key("*\\shellex\\PropertySheetHandlers\\" + kBroken);
     key("*\\shellex\\ContextMenuHandlers\\NoClass");
     key("*\\shellex\\ContextMenuHandlers\\" + kGood);
 
@@ -146,9 +144,7 @@ TEST_F(ComChecks, BrokenClassesPropagateToReferences) {
                          {"\\Directory\\Background\\shellex\\ContextMenuHandlers\\Term", 1},
                          {"\\Drive\\shellex\\PropertySheetHandlers\\Disk", 0},
                          {"\\Folder\\shellex\\DragDropHandlers\\Copy", 1}});
-    const auto sheet = at(found, "\\*\\shellex\\PropertySheetHandlers\\" + kBroken);
-    ASSERT_EQ(sheet.size(), 1u);
-    EXPECT_EQ(sheet[0].GroupMarker, -1);
+    EXPECT_EQ(one(found, "\\*\\shellex\\PropertySheetHandlers\\" + kBroken).GroupMarker, -1);
 }
 
 TEST_F(ComChecks, ExtensionsProgIdsAndVerbs) {
@@ -171,8 +167,6 @@ TEST_F(ComChecks, ExtensionsProgIdsAndVerbs) {
 
     const auto found = run({CheckComClasses, CheckFileTypes});
     EXPECT_EQ(one(found, "\\.gone").Data, "gonefile");
-    EXPECT_EQ(at(found, "\\.gone")[0].Description,
-              "File extension refers to a missing file type: HKEY_CLASSES_ROOT\\gonefile");
     EXPECT_EQ(at(found, "\\.gone")[0].GroupMarker, 0);
 
     // Examined once although two extensions name it.
