@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "backup/RegFileWriter.h"
 #include "backup/SampleValues.h"
 #include "support/MachineBuilder.h"
 
@@ -86,15 +85,12 @@ TEST_F(TIORegistryTest, MissingItemsAddNothingAndAnEmptyExportImportsNothing) {
 
     // Nothing exported: a header-only file that changes nothing when imported.
     ASSERT_TRUE(io.save("C:\\backups\\empty"));
-    EXPECT_EQ(*m().fileSystem().readFile("C:\\backups\\empty"), regfile::encodeFile({}));
     const std::string before = dump(m(), RootKey::CurrentUser, "");
     ASSERT_TRUE(io.ImportRegistry("C:\\backups\\empty"));
     EXPECT_EQ(dump(m(), RootKey::CurrentUser, ""), before);
 
     EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "plain"));
     EXPECT_EQ(io.exportLineCount(), 3u);  // key line, value line, blank line
-    io.clear();
-    EXPECT_EQ(io.exportLineCount(), 0u);
 }
 
 TEST_F(TIORegistryTest, DamagedFilesChangeNothing) {
