@@ -9,14 +9,7 @@ namespace {
 
 const std::string kKey = std::string("HKCU") + std::string(kIgnoreListKey);
 
-class IgnoreListStore : public ScanFixture {
-protected:
-    static std::optional<RegValue> stored(platform::Registry& reg, std::string_view name) {
-        auto key = reg.openKey(RootKey::CurrentUser, kIgnoreListKey);
-        if (!key) return std::nullopt;
-        return (*key)->value(name);
-    }
-};
+using IgnoreListStore = ScanFixture;
 
 TEST_F(IgnoreListStore, ReadsEntriesWhoseDataIsTrueInRegistryOrder) {
     builder.value(kKey, "HKEY_LOCAL_MACHINE\\A\\", RegValue::dword(1));
@@ -52,7 +45,8 @@ TEST_F(IgnoreListStore, AddingSwitchesAnEntryBackOnInPlace) {
 
     ASSERT_TRUE(AddToIgnoreList(reg, lists, "New"));
     EXPECT_EQ(lists.UserIgnoreList.back(), "New");
-    EXPECT_EQ(stored(reg, "New"), RegValue::dword(1));
+    EXPECT_EQ((*reg.openKey(RootKey::CurrentUser, kIgnoreListKey))->value("New"),
+              RegValue::dword(1));
     // Adding an active entry again adds no second one.
     ASSERT_TRUE(AddToIgnoreList(reg, lists, "NEW"));
     EXPECT_EQ(lists.UserIgnoreList.size(), 4u);
