@@ -81,9 +81,7 @@ TEST_F(WalkChecks, UserHivesThroughTheUsersRoot) {
 
     const auto found = run(CheckUserHivePaths, 10);
     // The user's own hive is filed under HKEY_CURRENT_USER.
-    const auto vendor = at(found, "\\Software\\Vendor");
-    ASSERT_EQ(vendor.size(), 1u);
-    EXPECT_EQ(vendor[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(one(found, "\\Software\\Vendor").RootKey, RootKey::CurrentUser);
     EXPECT_EQ(at(found, "\\.Default\\Software\\Other").size(), 1u);
     EXPECT_EQ(found.size(), 2u);
     for (int p : host.positions) {
@@ -102,14 +100,14 @@ TEST_F(WalkChecks, SoundEventsAndVirtualDeviceDrivers) {
     broken("HKLM\\System\\CurrentControlSet\\Control\\VirtualDeviceDrivers");
 
     const auto sounds = run(CheckSoundEvents, 80);
-    ASSERT_EQ(sounds.size(), 1u);
-    EXPECT_EQ(sounds[0].KeyPath, "\\AppEvents\\Schemes\\Apps\\.Default\\Beep\\.Current");
-    EXPECT_EQ(sounds[0].RootKey, RootKey::CurrentUser);
+    EXPECT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(one(sounds, "\\AppEvents\\Schemes\\Apps\\.Default\\Beep\\.Current").RootKey,
+              RootKey::CurrentUser);
     EXPECT_EQ(host.positions.back(), 85);
 
     const auto drivers = run(CheckVirtualDeviceDrivers, 95);
-    EXPECT_EQ(at(drivers, "\\SYSTEM\\CurrentControlSet\\Services\\VxD\\Old").size(), 1u);
-    EXPECT_EQ(at(drivers, "\\SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers").size(), 1u);
+    expectCounts(drivers, {{"\\SYSTEM\\CurrentControlSet\\Services\\VxD\\Old", 1},
+                           {"\\SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", 1}});
 }
 
 }  // namespace
