@@ -3,6 +3,7 @@
 #include "backup/RegFileParser.h"
 #include "backup/RegFileWriter.h"
 #include "backup/SampleValues.h"
+#include "platform/RegistryNames.h"
 
 namespace quorvel::backup::regfile {
 namespace {
@@ -115,21 +116,18 @@ TEST(RegFile, KeyLinesRootsAndDeletions) {
                             "; a comment\r\n"
                             "[HKEY_CURRENT_CONFIG\\Software]\r\n"));
     ASSERT_TRUE(parsed) << parsed.status().message();
-    ASSERT_EQ(parsed->keys.size(), 5u);
-    EXPECT_EQ(parsed->keys[0].root, RootKey::ClassesRoot);
-    EXPECT_EQ(parsed->keys[0].path, ".txt");
-    EXPECT_EQ(parsed->keys[1].root, RootKey::CurrentUser);
-    EXPECT_EQ(parsed->keys[1].path, "Software\\odd]name[x]");
-    ASSERT_EQ(parsed->keys[1].values.size(), 2u);
-    EXPECT_EQ(parsed->keys[1].values[0].name, "gone");
-    EXPECT_FALSE(parsed->keys[1].values[0].value.has_value());
-    EXPECT_EQ(parsed->keys[1].values[1].name, "");
-    EXPECT_FALSE(parsed->keys[1].values[1].value.has_value());
-    EXPECT_TRUE(parsed->keys[2].remove);
-    EXPECT_EQ(parsed->keys[2].path, "Software\\Old");
-    EXPECT_EQ(parsed->keys[3].root, RootKey::Users);
-    EXPECT_EQ(parsed->keys[3].path, "");
-    EXPECT_EQ(parsed->keys[4].root, RootKey::CurrentConfig);
+    // Each key as "-" (deletion), long root name, "\\" path, then "name=-" per deleted value.
+    std::vector<std::string> keys;
+    for (const auto& k : parsed->keys) {
+        keys.push_back(std::string(k.remove ? "-" : "") +
+                       std::string(platform::rootKeyLongName(k.root)) + "\\" + k.path);
+        for (const auto& v : k.values)
+            keys.back() += " " + v.name + (v.value ? "=?" : "=-");
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.txt",
+                                              "HKEY_CURRENT_USER\\Software\\odd]name[x] gone=- =-",
+                                              "-HKEY_LOCAL_MACHINE\\Software\\Old", "HKEY_USERS\\",
+                                              "HKEY_CURRENT_CONFIG\\Software"}));
 }
 
 TEST(RegFile, ToleratesWhatOtherWritersProduce) {
