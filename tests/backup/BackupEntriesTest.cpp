@@ -1,8 +1,6 @@
 #include "backup/BackupEntries.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include "BackupFixture.h"
 
 #include "backup/TPrepare.h"
 #include "core/environment/InitGlobals.h"
@@ -11,84 +9,55 @@
 #include "core/language/LanguageTable.h"
 #include "core/paths/PathUtils.h"
 #include "core/threads/HeadlessUiBridge.h"
-#include "support/MachineBuilder.h"
 
 namespace quorvel::backup {
 namespace {
 
-using core::TimeSerial;
-using platform::RegValue;
-using platform::RootKey;
-
-constexpr const char* kDir = "C:\\backups\\";
-
-std::filesystem::path programDir() {
-    std::error_code error;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-}
-
-class BackupEntriesTest : public ::testing::Test {
+// The fixture's machine with its globals set up as at start.
+class BackupEntriesTest : public BackupFixture {
 protected:
-    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
-        b.value("HKCU\\Software\\Gone", "v", RegValue::string("x"));
-        b.folder(kDir);
-        return b.build();
-    }
-
     void SetUp() override { core::InitGlobals(*machine, programDir(), globals, language); }
-
-    platform::FileSystem& fs() { return machine->fileSystem(); }
-
-    testing::MachineBuilder builder;
-    std::unique_ptr<platform::Machine> machine = build(builder);
     core::TGlobalVars globals;
     core::LanguageTable language;
-    BackupStore store{machine->fileSystem(), kDir, '.'};
 };
 
 TEST_F(BackupEntriesTest, ListShowsCaptionDateSizeAndIdNewestFirst) {
     ASSERT_TRUE(fs().writeFile(store.indexPath(),
                                "[45000.5]\r\nType=11001\r\n"
                                "[45000,75]\r\nType=29001\r\n29601=45000,76\r\n29602=45000,77\r\n"
+                               "[9999.25]\r\nType=16001\r\n"  // 1927: text order misplaces it
                                "[broken]\r\nType=4242\r\n"));
     ASSERT_TRUE(fs().writeFile(store.pathOf("45000.5"), std::string(2048, 'r')));
     ASSERT_TRUE(fs().writeFile(store.pathOf("45000,76"), "12345"));
     ASSERT_TRUE(fs().writeFile(store.pathOf("45000,77"), "123"));
 
     const auto rows = ListBackups(store, language);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].section, "45000,75");  // written under a comma locale, read back as one
     EXPECT_EQ(rows[0].type, "29001");
     EXPECT_EQ(rows[0].caption, language.LangText(29001));
     EXPECT_FALSE(rows[0].caption.empty());
     EXPECT_EQ(rows[0].size, 8u);
-    EXPECT_EQ(rows[0].dateText, BackupDateText(TimeSerial(45000.75)));
+    EXPECT_EQ(rows[0].dateText, "03/15/23 18:00:00");  // as the C locale writes it
     EXPECT_EQ(rows[1].section, "45000.5");
     EXPECT_EQ(rows[1].size, 2048u);
     EXPECT_EQ(rows[1].sizeText, core::FormatSize(2048));
-    EXPECT_EQ(rows[2].section, "broken");  // no date, still listed last
-    EXPECT_EQ(rows[2].dateText, "");
-    EXPECT_EQ(rows[2].caption, "4242");  // no text for the type: the number
-}
-
-TEST_F(BackupEntriesTest, DateTextFollowsTheCLocale) {
-    EXPECT_EQ(BackupDateText(TimeSerial(45000.5)), "03/15/23 12:00:00");
-    EXPECT_EQ(BackupDateText(TimeSerial(45000.0 + 1.0 / 24 / 60)), "03/15/23 00:01:00");
+    EXPECT_EQ(rows[2].section, "9999.25");
+    EXPECT_EQ(rows[3].section, "broken");  // no date, still listed last
+    EXPECT_EQ(rows[3].dateText, "");
+    EXPECT_EQ(rows[3].caption, "4242");  // no text for the type: the number
 }
 
 TEST_F(BackupEntriesTest, RestoreAndDeleteByIdUnderEitherSeparator) {
     TIORegistry exporter(*machine);
-    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Gone"));
+    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID"));
     ASSERT_TRUE(exporter.save(store.pathOf("45000,6")));
     ASSERT_TRUE(fs().writeFile(store.indexPath(), "[45000,5]\r\nType=29001\r\n29601=45000,6\r\n"));
-    auto hkcu =
-        machine->registry().openKey(RootKey::CurrentUser, "", platform::RegAccess::ReadWrite);
-    ASSERT_TRUE((*hkcu)->deleteTree("Software\\Gone"));
+    ASSERT_TRUE(writableKey(RootKey::CurrentUser, "")->deleteTree("Software\\Bad CLSID"));
 
     EXPECT_EQ(RestoreBackup(*machine, store, "45000.9").code(), platform::ErrorCode::FileNotFound);
     ASSERT_TRUE(RestoreBackup(*machine, store, "45000.5"));  // typed under a point locale
-    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Gone"));
+    EXPECT_TRUE(machine->registry().openKey(RootKey::CurrentUser, "Software\\Bad CLSID"));
     EXPECT_EQ(ListBackups(store, language).size(), 1u);  // a restored entry stays
 
     EXPECT_FALSE(DeleteBackup(store, "45000.9"));

@@ -1,19 +1,14 @@
 #include "backup/BackupHousekeeping.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 
-#include "core/formats/IniFile.h"
-#include "support/MachineBuilder.h"
+#include "BackupFixture.h"
 
 namespace quorvel::backup {
 namespace {
 
-using core::TimeSerial;
-
 constexpr const char* kAppData = "C:\\users\\tester\\AppData\\Roaming\\";
-constexpr const char* kDir =
+constexpr const char* kStoreDir =
     "C:\\users\\tester\\AppData\\Roaming\\QuorvelSoft\\Quorvel Utilities\\Backups\\";
 constexpr const char* kTolvane =
     "C:\\users\\tester\\AppData\\Roaming\\QuorvelSoft\\Tolvane\\Backups\\";
@@ -21,14 +16,11 @@ constexpr const char* kDunmor =
     "C:\\users\\tester\\AppData\\Roaming\\QuorvelSoft\\Dunmor\\Backups\\";
 constexpr double kNow = 46000.5;
 
-class BackupHousekeepingTest : public ::testing::Test {
+class BackupHousekeepingTest : public BackupFixture {
 protected:
-    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
-        b.folder(kDir);
-        return b.build();
+    BackupHousekeepingTest() : BackupFixture(kStoreDir) {
+        EXPECT_TRUE(fs().createDirectoryTree(kStoreDir));
     }
-
-    platform::FileSystem& fs() { return machine->fileSystem(); }
 
     // A one-click entry made `age` days before kNow, with one Registry file.
     std::string addEntry(double age, std::string_view type = "29001") {
@@ -42,21 +34,12 @@ protected:
         return section;
     }
 
-    core::IniFile index() {
-        auto ini = core::IniFile::load(fs(), store.indexPath());
-        return ini ? *ini : core::IniFile();
-    }
-
     std::size_t filesInStore() {
         std::size_t n = 0;
-        for (const auto& f : fs().find(std::string(kDir) + "*.*"))
+        for (const auto& f : fs().find(std::string(kStoreDir) + "*.*"))
             if (f.name != "index.ini") ++n;
         return n;
     }
-
-    testing::MachineBuilder builder;
-    std::unique_ptr<platform::Machine> machine = build(builder);
-    BackupStore store{machine->fileSystem(), kDir, '.'};
 };
 
 TEST_F(BackupHousekeepingTest, AgeLimitRemovesOlderEntriesWithTheirFiles) {

@@ -1,54 +1,33 @@
 #include "backup/BackupStore.h"
 
-#include <gtest/gtest.h>
+#include "BackupFixture.h"
 
 #include "core/formats/Sha256.h"
-
-#include "core/formats/IniFile.h"
-#include "support/MachineBuilder.h"
 
 namespace quorvel::backup {
 namespace {
 
-using core::TimeSerial;
-using platform::RegValue;
-using platform::RootKey;
+constexpr const char* kStoreDir = "C:\\users\\tester\\Application Data\\Quorvel\\Backups\\";
 
-constexpr const char* kDir = "C:\\users\\tester\\Application Data\\Quorvel\\Backups\\";
-
-class BackupStoreTest : public ::testing::Test {
+class BackupStoreTest : public BackupFixture {
 protected:
-    static std::unique_ptr<platform::Machine> build(testing::MachineBuilder& b) {
-        b.value("HKCU\\Software\\Bad\\Sub", "v", RegValue::string("x"));
-        b.value("HKLM\\Software\\Run", "tool", RegValue::string("C:\\tool.exe"));
-        return b.build();
-    }
-
-    core::IniFile index() {
-        auto ini = core::IniFile::load(machine->fileSystem(), store.indexPath());
-        EXPECT_TRUE(ini);
-        return ini ? *ini : core::IniFile();
-    }
+    BackupStoreTest() : BackupFixture(kStoreDir) {}
 
     void writeIndex(std::string_view text) {
-        ASSERT_TRUE(machine->fileSystem().createDirectoryTree(kDir));
-        ASSERT_TRUE(machine->fileSystem().writeFile(store.indexPath(), text));
+        ASSERT_TRUE(fs().createDirectoryTree(kStoreDir));
+        ASSERT_TRUE(fs().writeFile(store.indexPath(), text));
     }
-
-    testing::MachineBuilder builder;
-    std::unique_ptr<platform::Machine> machine = build(builder);
-    BackupStore store{machine->fileSystem(), kDir, '.'};
 };
 
 TEST_F(BackupStoreTest, EntryIsListedOnlyOnceItsFileIsCompleteAndNamesNeverRepeat) {
-    EXPECT_FALSE(machine->fileSystem().exists(kDir));
+    EXPECT_FALSE(fs().exists(kStoreDir));
     // A durable write that was killed before its rename left a temporary file.
-    ASSERT_TRUE(machine->fileSystem().createDirectoryTree(kDir));
-    ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf(".index.ini.quorvel-a1B2c3"), "x"));
+    ASSERT_TRUE(fs().createDirectoryTree(kStoreDir));
+    ASSERT_TRUE(fs().writeFile(store.pathOf(".index.ini.quorvel-a1B2c3"), "x"));
     auto id = store.startOneClickEntry(TimeSerial(46000.5));
     ASSERT_TRUE(id) << id.status().message();
     EXPECT_EQ(*id, "46000.5");
-    EXPECT_FALSE(machine->fileSystem().exists(store.pathOf(".index.ini.quorvel-a1B2c3")));
+    EXPECT_FALSE(fs().exists(store.pathOf(".index.ini.quorvel-a1B2c3")));
     EXPECT_TRUE(index().sectionNames().empty());  // nothing listed before a file is complete
     // A second entry started at the same instant gets its own name.
     auto second = store.startOneClickEntry(TimeSerial(46000.5));
@@ -59,11 +38,11 @@ TEST_F(BackupStoreTest, EntryIsListedOnlyOnceItsFileIsCompleteAndNamesNeverRepea
     ASSERT_TRUE(registry);
     EXPECT_NE(*registry, *id);  // never the entry's own name
     EXPECT_TRUE(index().sectionNames().empty());
-    ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf(*registry), "registry backup"));
+    ASSERT_TRUE(fs().writeFile(store.pathOf(*registry), "registry backup"));
     ASSERT_TRUE(store.commitCategoryFile(*id, categorykey::Registry, *registry));
     EXPECT_EQ(index().readString(*id, "Type"), "29001");
     EXPECT_EQ(index().readString(*id, "29601"), *registry);
-    EXPECT_EQ(*machine->fileSystem().readFile(store.digestFileOf(*id)),
+    EXPECT_EQ(*fs().readFile(store.digestFileOf(*id)),
               core::Sha256Hex("registry backup") + "  " + *registry + "\n");
 
     // Same instant again (a category with nothing to do finishes within the clock's step): the
@@ -73,19 +52,19 @@ TEST_F(BackupStoreTest, EntryIsListedOnlyOnceItsFileIsCompleteAndNamesNeverRepea
     EXPECT_NE(*spyware, *registry);
     EXPECT_LT(TimeSerial::parse(*spyware)->days() - 46000.5, 1.0 / 86400.0);
     // A file already in the folder under that name is not reused either.
-    ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf("46000.6"), "older"));
+    ASSERT_TRUE(fs().writeFile(store.pathOf("46000.6"), "older"));
     auto shortcuts = store.RecordCategoryFile(*id, categorykey::Shortcuts, TimeSerial(46000.6));
     ASSERT_TRUE(shortcuts);
     EXPECT_NE(*shortcuts, "46000.6");
-    EXPECT_EQ(*machine->fileSystem().readFile(store.pathOf("46000.6")), "older");
+    EXPECT_EQ(*fs().readFile(store.pathOf("46000.6")), "older");
 
     // A file that cannot be read is not listed; one taken back leaves no trace.
     EXPECT_FALSE(store.commitCategoryFile(*id, categorykey::Shortcuts, *shortcuts));
     EXPECT_FALSE(index().valueExists(*id, "29602"));
     ASSERT_TRUE(store.discardCategoryFile(*id, categorykey::Registry, *registry));
     EXPECT_FALSE(index().sectionExists(*id));
-    EXPECT_FALSE(machine->fileSystem().exists(store.pathOf(*registry)));
-    EXPECT_FALSE(machine->fileSystem().exists(store.digestFileOf(*id)));
+    EXPECT_FALSE(fs().exists(store.pathOf(*registry)));
+    EXPECT_FALSE(fs().exists(store.digestFileOf(*id)));
 }
 
 TEST_F(BackupStoreTest, CategoryFilesAreVerifiedByTheirDigest) {
@@ -93,12 +72,12 @@ TEST_F(BackupStoreTest, CategoryFilesAreVerifiedByTheirDigest) {
     ASSERT_TRUE(id);
     const std::string good =
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n";
-    ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf("46000.3"), good));
+    ASSERT_TRUE(fs().writeFile(store.pathOf("46000.3"), good));
     ASSERT_TRUE(store.commitCategoryFile(*id, categorykey::Registry, "46000.3"));
     EXPECT_TRUE(store.verifyCategoryFile(*id, "46000.3"));
     for (const std::string& bad : {good.substr(0, good.size() - 2),
                                    good + "[-HKEY_LOCAL_MACHINE\\Software]\r\n", std::string()}) {
-        ASSERT_TRUE(machine->fileSystem().writeFile(store.pathOf("46000.3"), bad));
+        ASSERT_TRUE(fs().writeFile(store.pathOf("46000.3"), bad));
         const auto s = store.verifyCategoryFile(*id, "46000.3");
         EXPECT_EQ(s.code(), platform::ErrorCode::InvalidData);
         EXPECT_NE(s.message().find("SHA-256 does not match"), std::string::npos);
@@ -124,36 +103,13 @@ TEST_F(BackupStoreTest, DamagedIndexIsReportedNotListedAsEmpty) {
 
 TEST_F(BackupStoreTest, RegistryExportFileIsWrittenEvenWhenNothingIsExported) {
     TIORegistry exporter(*machine);
-    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad"));
-    ASSERT_TRUE(machine->fileSystem().createDirectoryTree(kDir));
+    ASSERT_TRUE(exporter.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Bad CLSID"));
+    ASSERT_TRUE(fs().createDirectoryTree(kStoreDir));
     // The component is cleared first; items that no longer exist add nothing.
     ASSERT_TRUE(store.WriteRegistryExport(
         exporter, {{"HKEY_LOCAL_MACHINE", "\\Software\\Gone", std::nullopt}}, "empty"));
     EXPECT_EQ(exporter.exportLineCount(), 0u);
-    EXPECT_TRUE(machine->fileSystem().isFile(store.pathOf("empty")));
-}
-
-TEST_F(BackupStoreTest, EntriesAreListedNewestFirstWithTheirFiles) {
-    EXPECT_TRUE(store.entries().empty());  // no index yet
-    writeIndex(
-        "[45000.5]\r\nType=11001\r\n"
-        "[9999.25]\r\nType=16001\r\n"  // 1927: fewer digits, so text order would misplace it
-        "[not a time]\r\nType=77\r\n"
-        "[46000,75]\r\nType=29001\r\n29603=46000,8\r\n29601=46000,76\r\n"
-        "[46000.5]\r\nType=29001\r\n29602=46000.6\r\n"
-        "[45500.1]\r\n");
-    const auto list = store.entries();
-    std::vector<std::string> order;
-    for (const auto& e : list)
-        order.push_back(e.section);
-    EXPECT_EQ(order, (std::vector<std::string>{"46000,75", "46000.5", "45500.1", "45000.5",
-                                               "9999.25", "not a time"}));
-    EXPECT_EQ(list[0].type, entrytype::OneClick);
-    EXPECT_EQ(list[0].categoryFiles,
-              (std::vector<core::IniFile::KeyValue>{{"29601", "46000,76"}, {"29603", "46000,8"}}));
-    EXPECT_EQ(list[2].type, 0);  // no Type: listed, restores nothing
-    EXPECT_EQ(list[4].type, entrytype::FolderList);
-    EXPECT_FALSE(list[5].time.has_value());
+    EXPECT_TRUE(fs().isFile(store.pathOf("empty")));
 }
 
 TEST_F(BackupStoreTest, RemovingAnEntryDeletesItsFilesAndNothingElse) {
@@ -161,11 +117,10 @@ TEST_F(BackupStoreTest, RemovingAnEntryDeletesItsFilesAndNothingElse) {
         "[46000.5]\r\nType=29001\r\n29601=46000.6\r\n29602=46000.7\r\n29606=..\\outside\r\n"
         "[45000.5]\r\nType=11001\r\n"
         "[45000.25]\r\nType=29001\r\n29603=gone\r\n");
-    auto& fs = machine->fileSystem();
-    ASSERT_TRUE(fs.writeFile(store.pathOf("46000.6"), "12345"));
-    ASSERT_TRUE(fs.writeFile(store.pathOf("46000.7"), "123"));
-    ASSERT_TRUE(fs.writeFile(store.pathOf("45000.5"), "1234567"));
-    ASSERT_TRUE(fs.writeFile("C:\\users\\tester\\Application Data\\Quorvel\\outside", "keep"));
+    ASSERT_TRUE(fs().writeFile(store.pathOf("46000.6"), "12345"));
+    ASSERT_TRUE(fs().writeFile(store.pathOf("46000.7"), "123"));
+    ASSERT_TRUE(fs().writeFile(store.pathOf("45000.5"), "1234567"));
+    ASSERT_TRUE(fs().writeFile("C:\\users\\tester\\Application Data\\Quorvel\\outside", "keep"));
 
     // Sizes: the category files; a single-file entry by its own file; nothing left is 0.
     EXPECT_EQ(store.entrySize("46000.5"), 8u);
@@ -173,14 +128,14 @@ TEST_F(BackupStoreTest, RemovingAnEntryDeletesItsFilesAndNothingElse) {
     EXPECT_EQ(store.entrySize("45000.25"), 0u);
 
     ASSERT_TRUE(store.removeEntry("46000.5"));
-    EXPECT_FALSE(fs.exists(store.pathOf("46000.6")));
-    EXPECT_FALSE(fs.exists(store.pathOf("46000.7")));
+    EXPECT_FALSE(fs().exists(store.pathOf("46000.6")));
+    EXPECT_FALSE(fs().exists(store.pathOf("46000.7")));
     // A value naming a file outside the folder is not followed.
-    EXPECT_TRUE(fs.exists("C:\\users\\tester\\Application Data\\Quorvel\\outside"));
+    EXPECT_TRUE(fs().exists("C:\\users\\tester\\Application Data\\Quorvel\\outside"));
 
     // A tool's single-file entry loses its file too, not only its section.
     ASSERT_TRUE(store.removeEntry("45000.5"));
-    EXPECT_FALSE(fs.exists(store.pathOf("45000.5")));
+    EXPECT_FALSE(fs().exists(store.pathOf("45000.5")));
     ASSERT_TRUE(store.removeEntry("45000.25"));  // its file is already gone
     EXPECT_TRUE(store.entries().empty());
 }

